@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: first a normal build, then the same
+# tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+#   scripts/test.sh            both builds
+#   scripts/test.sh --fast     normal build only
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs="$(nproc)"
+
+scripts/build.sh release
+(cd build && ctest --output-on-failure --parallel "$jobs")
+
+if [ "${1:-}" != "--fast" ]; then
+  scripts/build.sh sanitize
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  (cd build-asan && ctest --output-on-failure --parallel "$jobs")
+fi
