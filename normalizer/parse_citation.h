@@ -1,0 +1,32 @@
+#pragma once
+
+// One parse of a prepared citation over the citation grammar, and the reading
+// back of its CitationRecord.
+
+#include <string>
+
+#include "normalizer/parse_values.h"
+
+namespace Veltra::Penwork::Recognizer {
+
+// Parses `input`, a citation already prepared by NormalizeCitation (lower case,
+// no leading blanks), over the whole of its length. On success sets
+// `normalized` to the normalized citation and `category` to the category an
+// action set or, failing that, the one its reporter name gives
+// (ClassifyByReporterName; possibly empty), clears `error` and returns true. On
+// failure (a syntax error, or an action rejected the parse) moves the
+// accumulated error text into `error`, leaves `normalized` and `category`
+// untouched and returns false. `input` must not be one of the outputs.
+bool ParseCitation(const std::string& input, std::string& normalized, std::string& category,
+                   std::string& error);
+
+// The end of ParseCitation once the parser has run and its actions have filled
+// `record`. `treeReturned` says whether the parser produced a tree and
+// `syntaxErrors` how many syntax errors it counted. A parse without a tree and
+// without a counted error reports the error "Syntax error". The outputs are
+// written as ParseCitation describes; the record's text and error may be moved
+// out.
+bool ReadBackParse(CitationRecord& record, bool treeReturned, unsigned syntaxErrors,
+                   std::string& normalized, std::string& category, std::string& error);
+
+}  // namespace Veltra::Penwork::Recognizer
