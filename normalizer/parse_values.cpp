@@ -156,7 +156,7 @@ void AfterLastSlash(std::string* value) {
     value->erase(0, value->rfind('/') + 1);
 }
 
-void StoreRootValue(CitationRecord& record, const std::string* citeValue) {
+void StoreRoot(CitationRecord& record, const std::string* citeValue) {
     if (citeValue) {
         record.text = *citeValue;
     } else {
@@ -173,6 +173,32 @@ void Reject(CitationRecord& record, std::string_view message) {
 
 void CheckReporterSeparator(CitationRecord& record) noexcept {
     if (record.text.find_first_of(" ,-\t") == std::string::npos) record.rejected = true;
+}
+
+void RejectEmptyEcrPage(CitationRecord& record, const std::string* page) {
+    if (IsEmptyOrZeros(page)) Reject(record, "empty page id");
+}
+
+void RejectZeroPageNumber(CitationRecord& record, const std::string* number) {
+    if (IsAllZeros(number)) Reject(record, "empty page id");
+}
+
+void RejectZeroPinPage(CitationRecord& record, const std::string* page) {
+    if (IsEmptyOrZeros(page)) Reject(record, "Page 0 not allowed");
+}
+
+void RequireFourDigitYear(CitationRecord& record, const std::string* year) {
+    if (!year || year->size() != 4) Reject(record);
+}
+
+void TrimPatentNumber(std::string* number) {
+    if (!number) return;
+    const auto digit = std::find_if(number->begin(), number->end(), IsDigit);
+    if (digit == number->end()) return;
+    const std::size_t prefix = static_cast<std::size_t>(digit - number->begin());
+    const std::size_t kept = number->find_first_not_of('0', prefix);
+    if (kept == std::string::npos) return;
+    number->erase(prefix, kept - prefix);
 }
 
 bool IsEmptyOrZeros(const std::string* value) noexcept {

@@ -144,7 +144,7 @@ void AfterLastSlash(std::string* value);
 
 // The root action: the normalized citation is the start symbol's value (empty
 // when it has none).
-void StoreRootValue(CitationRecord& record, const std::string* citeValue);
+void StoreRoot(CitationRecord& record, const std::string* citeValue);
 
 // Discards the parse; with a message, the message replaces the error text.
 void Reject(CitationRecord& record) noexcept;
@@ -154,6 +154,28 @@ void Reject(CitationRecord& record, std::string_view message);
 // a message) when the record's text, which still holds the input while the
 // actions run, contains no blank, ",", "-" or tab.
 void CheckReporterSeparator(CitationRecord& record) noexcept;
+
+// The page of a bracketed "[year] ecr page" citation: rejected with "empty page
+// id" when it has no text or only zeros.
+void RejectEmptyEcrPage(CitationRecord& record, const std::string* page);
+
+// The number of a page id: rejected with "empty page id" when it is present and
+// made only of zeros (an absent number is not refused here).
+void RejectZeroPageNumber(CitationRecord& record, const std::string* number);
+
+// A pin page introduced by "p.", "p" or "page": rejected with "Page 0 not
+// allowed" when it has no text or only zeros.
+void RejectZeroPinPage(CitationRecord& record, const std::string* page);
+
+// The year of a "us year/number" patent application: rejected (error text
+// unchanged) unless it is exactly 4 characters long.
+void RequireFourDigitYear(CitationRecord& record, const std::string* year);
+
+// A patent number loses the zeros after its letter prefix: what comes before
+// the first digit stays, followed by everything from the first later character
+// that is not "0" ("d0123" -> "d123", "000123" -> "123"). A number without a
+// digit, or with nothing but zeros after its prefix ("0000"), is left alone.
+void TrimPatentNumber(std::string* number);
 
 // True when the value has no text or only "0" characters.
 bool IsEmptyOrZeros(const std::string* value) noexcept;
