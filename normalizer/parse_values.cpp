@@ -82,13 +82,15 @@ void AppendMatchedText(std::string*& dest, std::string_view matched, bool space)
 
 void AppendChildValues(std::string*& dest, const std::string* const* children, std::size_t count,
                        bool spaceBeforeFirst, bool spaceBetween) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::string* child = children[i];
-        if (!HasText(child)) continue;
-        std::string& out = Destination(dest);
-        if (i == 0 ? (spaceBeforeFirst && !out.empty()) : spaceBetween) out += ' ';
-        out += *child;
-    }
+    for (std::size_t i = 0; i < count; ++i) AppendChildValue(dest, children[i], i, spaceBeforeFirst, spaceBetween);
+}
+
+void AppendChildValue(std::string*& dest, const std::string* child, std::size_t position,
+                      bool spaceBeforeFirst, bool spaceBetween) {
+    if (!HasText(child)) return;
+    std::string& out = Destination(dest);
+    if (position == 0 ? (spaceBeforeFirst && !out.empty()) : spaceBetween) out += ' ';
+    out += *child;
 }
 
 TableView<std::string_view> UniversalStates() noexcept { return kUniversalStates; }
@@ -162,6 +164,10 @@ void StoreRoot(CitationRecord& record, const std::string* citeValue) {
     } else {
         record.text.clear();
     }
+}
+
+void SetCategory(CitationRecord& record, std::string_view category) {
+    record.category.assign(category.data(), category.size());
 }
 
 void Reject(CitationRecord& record) noexcept { record.rejected = true; }

@@ -86,6 +86,10 @@ void AppendMatchedText(std::string*& dest, std::string_view matched, bool space)
 // leaves a leading blank. The grammar's templates rely on this.
 void AppendChildValues(std::string*& dest, const std::string* const* children, std::size_t count,
                        bool spaceBeforeFirst, bool spaceBetween);
+// One step of AppendChildValues, for callers that walk the children
+// themselves: `position` is the child's index in its group or list.
+void AppendChildValue(std::string*& dest, const std::string* child, std::size_t position,
+                      bool spaceBeforeFirst, bool spaceBetween);
 inline void AppendChildValues(std::string*& dest, std::initializer_list<const std::string*> children,
                               bool spaceBeforeFirst, bool spaceBetween) {
     AppendChildValues(dest, children.begin(), children.size(), spaceBeforeFirst, spaceBetween);
@@ -145,6 +149,9 @@ void AfterLastSlash(std::string* value);
 // The root action: the normalized citation is the start symbol's value (empty
 // when it has none).
 void StoreRoot(CitationRecord& record, const std::string* citeValue);
+
+// Names the parse's category; a later call (an outer production) overrides it.
+void SetCategory(CitationRecord& record, std::string_view category);
 
 // Discards the parse; with a message, the message replaces the error text.
 void Reject(CitationRecord& record) noexcept;
