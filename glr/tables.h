@@ -1,0 +1,92 @@
+// Format of the parse tables that glrgen writes and the runtime reads.
+//
+// A generated grammar source defines one `const glr::Tables` object with
+// static storage; everything it points to is read-only data, so any number of
+// parsers on any number of threads may share it. The runtime refuses tables
+// whose `format` differs from kTablesFormat.
+#pragma once
+
+#include <cstdint>
+
+namespace glr {
+
+class ActionContext;
+
+inline constexpr uint32_t kTablesFormat = 3;
+
+using ActionFn = void (*)(ActionContext&);
+
+enum SymbolKind : uint8_t {
+  kTerminal = 0,
+  kRule = 1,    // a nonterminal written in the grammar
+  kGroup = 2,   // a parenthesised group
+  kOption = 3,  // x?
+  kRepeat = 4,  // x* or x+
+};
+
+struct ProductionInfo {
+  uint32_t lhs;
+  uint32_t length;      // number of right-hand side symbols
+  uint32_t rhs_first;   // index of the first symbol in Tables::rhs
+  uint32_t action;      // index into Tables::actions; 0 = no action
+  const char* where;    // "file:line" of the alternative, for diagnostics and coverage
+};
+
+struct ShiftEntry {
+  uint32_t terminal;
+  uint32_t target;
+};
+
+struct GotoEntry {
+  uint32_t symbol;
+  uint32_t target;
+};
+
+struct ReduceEntry {
+  uint32_t production;
+  uint32_t lookahead;  // index of the lookahead bit set
+};
+
+struct StateInfo {
+  uint32_t shift_first, shift_count;    // sorted by terminal
+  uint32_t goto_first, goto_count;      // sorted by symbol
+  uint32_t reduce_first, reduce_count;  // in production order
+  uint64_t scanners;                    // bit i: scanner i has a terminal this state can use
+};
+
+// One DFA over byte classes. State 0 is dead, state 1 the start; a state's
+// accept list names the terminals whose expression matches the bytes read so far.
+struct ScannerInfo {
+  uint32_t nstates;
+  uint32_t nclasses;
+  const uint8_t* byte_class;      // [256]
+  const uint32_t* transitions;    // [nstates * nclasses]
+  const uint32_t* accept_first;   // [nstates + 1]
+  const uint16_t* accept_terms;
+};
+
+struct Tables {
+  uint32_t format;
+  uint32_t nterminals;  // terminal 0 is the end of input
+  uint32_t nsymbols;
+  uint32_t nproductions;  // production 0 is $accept -> start
+  uint32_t nstates;
+  uint32_t start_symbol;
+  const char* const* symbol_names;
+  const uint8_t* symbol_kinds;  // SymbolKind
+  const uint8_t* keyword;       // per terminal: 1 keyword, 0 regular expression
+  const ProductionInfo* productions;
+  const uint32_t* rhs;
+  const StateInfo* states;
+  const ShiftEntry* shifts;
+  const GotoEntry* gotos;
+  const ReduceEntry* reduces;
+  uint32_t lookahead_words;  // 64-bit words per lookahead set
+  const uint64_t* lookaheads;
+  uint32_t nscanners;
+  const ScannerInfo* scanners;
+  const ActionFn* actions;
+  const char* source;  // the grammar files the tables were generated from
+};
+
+}  // namespace glr
