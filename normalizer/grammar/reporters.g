@@ -19,8 +19,9 @@
 
 reporterTrash : "(" /([\x20-']|[*-~])+/ ")" ;
 
-// The volume check reads the volume in front, so the universal mark has to see
-// the volume before it is moved; appending it gives the same value as a move.
+// MarkUniversal reads the volume, so it runs first and the volume is then
+// appended rather than moved (a move must lead the action); the text is the
+// same either way.
 reporterCite
   : number_with_a reporter reporterTrash? "at"?
       ( /p(\.?|age)/ number ((("-" | ",") number))?  => =$1 @RejectZeroPinPage
@@ -289,7 +290,7 @@ federal_new
                                                       => _"haskell"
   | /law\.?/ and /eq(\.?|uity)/ matchReporter ("(" /n\.?y\.?/ ")")?
                                                       => _"law and equity reporter"
-  // The city is accepted spelled correctly and with its doubled "t".
+  // "cincinnati" is accepted as well as the misspelling "cincinnatti".
   | "weekly"? "law"? /gaz(\.?|ette)/ ("," /cincinnat?ti/)?
                                                       => _"weekly law gazette"
   | admiralty_reports
@@ -646,7 +647,7 @@ dcAny
 
 international : ("international" | "intl" | "int'l") => _"intl" ;
 
-// The agency's name is accepted spelled correctly and with a single "s".
+// "commission" is accepted as well as the misspelling "commision".
 sec : ("securities" "and" "exchange" /commis?sion/ | "sec" | "s.e.c." | "s.e.c") => _"sec" ;
 
 judicial : /jud(\.?|icial)/                           => _"judicial" ;
