@@ -1,0 +1,264 @@
+// smarttag-host: plays the part of the add-in's host and of Office.
+//
+// It builds the recognizers through their factories, wires them into the
+// recognizer adaptor the way the add-in's host does, and hands every
+// paragraph of each document (text between blank lines, line breaks turned
+// into blanks) to Recognize2 through an in-memory recognizer site. Each
+// committed smart tag is printed, as a readable table or as JSON lines:
+//
+//   {"file":…,"paragraph":N,"name":…,"start":N,"length":N,"text":…,"properties":{…}}
+//
+// where start is 1-based in UTF-16 code units within the paragraph and text
+// is the paragraph's text at that place. Files are read as UTF-8.
+//
+// The closed libraries are replaced by recording stand-ins whose calls, and
+// the adaptor's log lines, go to standard error.
+#include <cstdio>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <boost/algorithm/string/classification.hpp>
+#include <boost/algorithm/string/split.hpp>
+#include <boost/make_shared.hpp>
+#include <boost/program_options.hpp>
+#include <nlohmann/json.hpp>
+
+#include "adaptors/host/recording_host.h"
+#include "adaptors/recognizer_adaptor.h"
+#include "platform/codepage.h"
+#include "platform/in_memory_site.h"
+#include "recognizers/security_recognizer.h"
+#include "recognizers/transparency_recognizer.h"
+
+namespace po = boost::program_options;
+using namespace Veltra::Penwork::Recognizer;
+using smarttag::platform::OleString;
+
+namespace {
+
+const char kDefaultPrefix[] = "urn:veltra:smarttags#";
+const char kDefaultSectors[] = "Equity,Corp,Bond,Fund,Index,Currency,Commodity";
+
+struct Options {
+    std::vector<std::string> files;
+    std::string format = "table";
+    std::string prefix = kDefaultPrefix;
+    std::string sectors = kDefaultSectors;
+};
+
+struct Paragraph {
+    int number;  // 1-based within its file
+    OleString text;
+};
+
+struct Tag {
+    std::string file;
+    int paragraph;
+    std::string name;
+    int start, length;
+    std::string text;
+    std::vector<std::pair<std::string, nlohmann::ordered_json>> properties;
+};
+
+_bstr_t Wide(const std::string& utf8) { return _bstr_t(smarttag::platform::Utf8ToWide(utf8).c_str()); }
+
+std::string Utf8(const _bstr_t& text) {
+    return smarttag::platform::WideToUtf8(static_cast<const OLECHAR*>(text), text.length());
+}
+
+bool IsBlankLine(const std::string& line) {
+    return line.find_first_not_of(" \t\r\f\v") == std::string::npos;
+}
+
+// Paragraphs are runs of non-blank lines; the lines of one paragraph are
+// joined with one blank each.
+std::vector<Paragraph> SplitParagraphs(const std::string& document) {
+    std::vector<Paragraph> paragraphs;
+    std::istringstream in(document);
+    std::string line, current;
+    bool open = false;
+    auto flush = [&] {
+        if (open) paragraphs.push_back({int(paragraphs.size()) + 1, smarttag::platform::Utf8ToWide(current)});
+        current.clear();
+        open = false;
+    };
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (IsBlankLine(line)) {
+            flush();
+            continue;
+        }
+        if (open) current += ' ';
+        current += line;
+        open = true;
+    }
+    flush();
+    return paragraphs;
+}
+
+// Recognizers in the order their tag types are numbered.
+std::vector<boost::shared_ptr<IRecognizerImpl>> BuildRecognizers(const Options& options) {
+    std::vector<std::string> sectorWords;
+    boost::split(sectorWords, options.sectors, boost::is_any_of(","));
+    std::vector<std::string> sectors;
+    for (const auto& word : sectorWords)
+        if (!word.empty()) sectors.push_back(word);
+
+    std::vector<boost::shared_ptr<IRecognizerImpl>> recognizers;
+    // The citation recognizer ("Citation") goes first once it exists.
+    recognizers.push_back(RecognizerSecurityImpl::Ctor(Wide("Security"),
+                                                       smarttag::host::VectorStringList::FromUtf8(sectors)));
+    recognizers.push_back(RecognizerTransparencyImpl::Factory(Wide("Transparency")));
+    return recognizers;
+}
+
+std::vector<Tag> RecognizeDocument(SmartTag2RecognizerAdaptorImpl& adaptor, const std::string& file,
+                                   const std::string& document) {
+    std::vector<Tag> tags;
+    const _bstr_t application(OLESTR("smarttag-host"));
+    for (const Paragraph& paragraph : SplitParagraphs(document)) {
+        auto site = smarttag::platform::InMemoryRecognizerSite::Create();
+        const _bstr_t text(paragraph.text.c_str());
+        adaptor.Recognize2(text, IF_TYPE_PARA, 1033, site.Get(), application, nullptr);
+        for (const auto& commit : site->Commits()) {
+            Tag tag{file, paragraph.number, Utf8(commit.name), commit.start, commit.length, "", {}};
+            // The recognizer's span, clamped to the paragraph.
+            const std::size_t size = paragraph.text.size();
+            const std::size_t from = commit.start > 0 ? std::min(std::size_t(commit.start - 1), size) : 0;
+            const std::size_t count = commit.length > 0 ? std::min(std::size_t(commit.length), size - from) : 0;
+            tag.text = smarttag::platform::WideToUtf8(paragraph.text.substr(from, count));
+            for (const auto& property : commit.properties) {
+                nlohmann::ordered_json value = nullptr;
+                if (!!property.second) value = Utf8(property.second);
+                tag.properties.emplace_back(Utf8(property.first), value);
+            }
+            tags.push_back(std::move(tag));
+        }
+    }
+    return tags;
+}
+
+void PrintJsonLines(const std::vector<Tag>& tags) {
+    for (const Tag& tag : tags) {
+        nlohmann::ordered_json properties = nlohmann::ordered_json::object();
+        for (const auto& property : tag.properties) properties[property.first] = property.second;
+        nlohmann::ordered_json line;
+        line["file"] = tag.file;
+        line["paragraph"] = tag.paragraph;
+        line["name"] = tag.name;
+        line["start"] = tag.start;
+        line["length"] = tag.length;
+        line["text"] = tag.text;
+        line["properties"] = properties;
+        std::cout << line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    }
+}
+
+void PrintTable(const std::vector<Tag>& tags) {
+    std::cout << std::left << std::setw(24) << "where" << std::setw(7) << "start" << std::setw(7) << "length"
+              << std::setw(36) << "name" << "text" << '\n';
+    for (const Tag& tag : tags) {
+        std::cout << std::setw(24) << (tag.file + ":" + std::to_string(tag.paragraph)) << std::setw(7) << tag.start
+                  << std::setw(7) << tag.length << std::setw(36) << tag.name << tag.text << '\n';
+        for (const auto& property : tag.properties)
+            std::cout << std::string(38, ' ') << property.first << " = "
+                      << (property.second.is_null() ? std::string("(null)") : property.second.get<std::string>())
+                      << '\n';
+    }
+    std::cout << tags.size() << (tags.size() == 1 ? " tag" : " tags") << '\n';
+}
+
+bool ReadFile(const std::string& path, std::string& contents) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    contents = buffer.str();
+    if (contents.compare(0, 3, "\xEF\xBB\xBF") == 0) contents.erase(0, 3);
+    return true;
+}
+
+// Returns false when the program should stop with `exitCode`.
+bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
+    po::options_description visible("smarttag-host [options] FILE...\n\nOptions");
+    visible.add_options()
+        ("help,h", "show this help")
+        ("format", po::value(&options.format)->default_value(options.format), "output: table or jsonl")
+        ("sectors", po::value(&options.sectors)->default_value(options.sectors),
+         "comma-separated market-sector words for the security recognizer")
+        ("prefix", po::value(&options.prefix)->default_value(options.prefix), "tag-name prefix");
+    po::options_description all;
+    all.add(visible).add_options()("file", po::value(&options.files));
+    po::positional_options_description positional;
+    positional.add("file", -1);
+
+    po::variables_map vm;
+    try {
+        po::store(po::command_line_parser(argc, argv).options(all).positional(positional).run(), vm);
+        po::notify(vm);
+    } catch (const po::error& e) {
+        std::cerr << "smarttag-host: " << e.what() << "\n" << visible;
+        exitCode = 2;
+        return false;
+    }
+    if (vm.count("help")) {
+        std::cout << visible;
+        exitCode = 0;
+        return false;
+    }
+    if (options.format != "table" && options.format != "jsonl") {
+        std::cerr << "smarttag-host: unknown format '" << options.format << "' (table or jsonl)\n";
+        exitCode = 2;
+        return false;
+    }
+    if (options.files.empty()) {
+        std::cerr << "smarttag-host: no input files\n" << visible;
+        exitCode = 2;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    int exitCode = 0;
+    if (!ParseOptions(argc, argv, options, exitCode)) return exitCode;
+
+    // What the closed libraries and the host's logger are asked goes to stderr.
+    auto journal = std::make_shared<smarttag::host::Journal>();
+    journal->echo = [](const std::string& line) { std::cerr << "host: " << line << '\n'; };
+    smarttag::host::RecordingHostServices services(journal);
+    smarttag::host::ScopedHostServices installed(services);
+    auto log = boost::make_shared<smarttag::host::RecordingLogInfo>(journal);
+    auto setting = boost::make_shared<smarttag::host::FixedSettingReader>(true);
+
+    auto recognizerAdaptor =
+        SmartTag2RecognizerAdaptorImpl::Ctor(BuildRecognizers(options), Wide(options.prefix), setting, log);
+    recognizerAdaptor->SmartTagInitialize(nullptr);
+    // The action adaptor and its actions (--verbs, --invoke) are wired here
+    // once they exist.
+
+    std::vector<Tag> tags;
+    for (const std::string& file : options.files) {
+        std::string document;
+        if (!ReadFile(file, document)) {
+            std::cerr << "smarttag-host: cannot read " << file << '\n';
+            exitCode = 1;
+            continue;
+        }
+        std::vector<Tag> found = RecognizeDocument(*recognizerAdaptor, file, document);
+        tags.insert(tags.end(), found.begin(), found.end());
+    }
+
+    if (options.format == "jsonl")
+        PrintJsonLines(tags);
+    else
+        PrintTable(tags);
+    return exitCode;
+}
