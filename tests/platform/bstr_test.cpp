@@ -73,7 +73,8 @@ TEST(BstrTTest, CopiesShareOneBufferAndTheLastOneFreesIt) {
         }
         EXPECT_EQ(a.use_count(), 1u);
         EXPECT_EQ(GetBstrCounters().allocated, before + 1);
-        a = a;  // self-assignment keeps the string
+        _bstr_t& alias = a;
+        a = alias;  // self-assignment keeps the string
         EXPECT_EQ(W(a), OLESTR("shared"));
     });
 }
