@@ -1,0 +1,23 @@
+# Fails when the shared library exports a function that is not a factory.
+# Usage: cmake -DLIBRARY=<path> -DNM=<nm> -P check_exports.cmake
+execute_process(COMMAND ${NM} -D -C --defined-only ${LIBRARY}
+                OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cannot list the symbols of ${LIBRARY}")
+endif()
+string(REPLACE "\n" ";" lines "${symbols}")
+set(factories 0)
+foreach(line ${lines})
+  if(line MATCHES "^[0-9a-f]+ T (.*)$")
+    set(name "${CMAKE_MATCH_1}")
+    if(name MATCHES "^Veltra::Penwork::Recognizer::[A-Za-z0-9_]+::(Ctor|Factory)\\(")
+      math(EXPR factories "${factories} + 1")
+    else()
+      message(SEND_ERROR "unexpected export: ${name}")
+    endif()
+  endif()
+endforeach()
+if(factories LESS 3)
+  message(FATAL_ERROR "expected at least the three recognizer-side factories, found ${factories}")
+endif()
+message(STATUS "${factories} exported factories")
