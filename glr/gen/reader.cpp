@@ -213,11 +213,31 @@ class Lexer {
   void read_regex(Token& t) {
     advance();  // opening slash
     bool in_class = false;
+    // Where an unclosed class would have ended the expression: an unescaped
+    // '/' inside it. Used when the line ends inside the class, so that the
+    // regex reader reports the class rather than losing the rest of the line.
+    size_t class_slash = std::string::npos;
+    std::string at_class_slash;
+    int class_line = 0, class_col = 0;
     for (;;) {
       if (pos_ >= src_.size() || src_[pos_] == '\n') {
+        if (in_class && class_slash != std::string::npos) {
+          // Rewind to just after that slash.
+          pos_ = class_slash + 1;
+          line_ = class_line;
+          col_ = class_col + 1;
+          t.text = at_class_slash;
+          return;
+        }
         diags_.error(t.loc, "unterminated regular expression");
         t.kind = Tok::Bad;
         return;
+      }
+      if (in_class && src_[pos_] == '/' && class_slash == std::string::npos) {
+        class_slash = pos_;
+        at_class_slash = t.text;
+        class_line = line_;
+        class_col = col_;
       }
       char c = src_[pos_];
       if (c == '\\' && pos_ + 1 < src_.size() && src_[pos_ + 1] != '\n') {
@@ -295,8 +315,14 @@ class Reader {
     if (cur().kind != k) fail(cur().loc, std::string("expected ") + what);
     eat();
   }
+  // Skips to the end of the broken rule: past the next ';', or up to a name
+  // at the start of a line followed by ':' (the next rule).
   void resync() {
-    while (cur().kind != Tok::End && cur().kind != Tok::Semi) eat();
+    size_t from = pos_;
+    while (cur().kind != Tok::End && cur().kind != Tok::Semi) {
+      if (pos_ > from && cur().kind == Tok::Ident && cur().loc.col == 1 && next().kind == Tok::Colon) return;
+      eat();
+    }
     eat();
   }
 

@@ -1,0 +1,270 @@
+// Internal data of the runtime, shared by parser.cpp (scanning, the graph-
+// structured stack, the forest) and forest.cpp (disambiguation, the chosen
+// tree, actions). Everything lives in the parser's arena and dies with the
+// parse; nothing here is visible outside glr/.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "glr/actions.h"
+#include "glr/parser.h"
+
+namespace glr {
+
+// Bump allocator. Chunks are kept across parses, so a parser that has warmed
+// up allocates nothing from the heap.
+class Arena {
+ public:
+  Arena() = default;
+  Arena(const Arena&) = delete;
+  Arena& operator=(const Arena&) = delete;
+  ~Arena() {
+    for (auto& c : chunks_) ::operator delete(c.data);
+  }
+  void* allocate(size_t bytes) {
+    bytes = (bytes + 7) & ~size_t{7};
+    if (used_ + bytes > cap_) next_chunk(bytes);
+    void* p = cur_ + used_;
+    used_ += bytes;
+    return p;
+  }
+  template <typename T>
+  T* make() {
+    return new (allocate(sizeof(T))) T();
+  }
+  template <typename T>
+  T* array(size_t n) {
+    return static_cast<T*>(allocate(sizeof(T) * (n ? n : 1)));
+  }
+  void reset() {
+    index_ = 0;
+    if (chunks_.empty()) {
+      cur_ = nullptr;
+      cap_ = used_ = 0;
+    } else {
+      cur_ = chunks_[0].data;
+      cap_ = chunks_[0].size;
+      used_ = 0;
+    }
+  }
+  size_t held() const {
+    size_t n = 0;
+    for (auto& c : chunks_) n += c.size;
+    return n;
+  }
+
+ private:
+  struct Chunk {
+    char* data;
+    size_t size;
+  };
+  void next_chunk(size_t bytes) {
+    // Reuse the next kept chunk if it is big enough, else insert a new one.
+    while (index_ + 1 < chunks_.size()) {
+      ++index_;
+      if (chunks_[index_].size >= bytes) {
+        cur_ = chunks_[index_].data;
+        cap_ = chunks_[index_].size;
+        used_ = 0;
+        return;
+      }
+    }
+    size_t size = chunks_.empty() ? 16384 : chunks_.back().size * 2;
+    while (size < bytes) size *= 2;
+    chunks_.push_back({static_cast<char*>(::operator new(size)), size});
+    index_ = chunks_.size() - 1;
+    cur_ = chunks_.back().data;
+    cap_ = size;
+    used_ = 0;
+  }
+  std::vector<Chunk> chunks_;
+  size_t index_ = 0;
+  char* cur_ = nullptr;
+  size_t cap_ = 0;
+  size_t used_ = 0;
+};
+
+struct SymNode;
+
+// One way of deriving a forest node: a production and its children.
+struct Packed {
+  uint32_t production;
+  uint32_t nkids;
+  SymNode** kids;
+  Packed* next;
+};
+
+// A forest node: one symbol over one span of the input. Terminal nodes have
+// no packed alternatives.
+struct SymNode {
+  uint32_t symbol;
+  uint32_t start;     // first byte
+  uint32_t end;       // stack level the node ends at (after white space)
+  uint32_t text_end;  // end of the matched bytes
+  Packed* alts;
+  // Disambiguation state.
+  Packed* chosen;
+  uint32_t height;
+  uint32_t mark_a, mark_b;
+  uint8_t resolved;  // 0 no, 1 in progress, 2 done
+};
+
+struct GssNode;
+
+struct Edge {
+  GssNode* to;
+  SymNode* label;
+  Edge* next;
+};
+
+struct GssNode {
+  uint32_t state;
+  uint32_t pos;
+  Edge* edges;
+  GssNode* next_in_level;
+  bool processed;
+};
+
+// Open addressing map from a 64-bit key to a pointer. Cleared in O(1) by
+// bumping a generation stamp; storage is reused across parses.
+class StampedMap {
+ public:
+  void clear() {
+    if (++stamp_ == 0) {
+      for (auto& s : slots_) s.stamp = 0;
+      stamp_ = 1;
+    }
+    count_ = 0;
+  }
+  void* find(uint64_t key) const {
+    if (slots_.empty()) return nullptr;
+    size_t mask = slots_.size() - 1;
+    for (size_t i = hash(key) & mask;; i = (i + 1) & mask) {
+      const Slot& s = slots_[i];
+      if (s.stamp != stamp_) return nullptr;
+      if (s.key == key) return s.value;
+    }
+  }
+  void insert(uint64_t key, void* value) {
+    if ((count_ + 1) * 2 > slots_.size()) grow();
+    size_t mask = slots_.size() - 1;
+    for (size_t i = hash(key) & mask;; i = (i + 1) & mask) {
+      Slot& s = slots_[i];
+      if (s.stamp != stamp_) {
+        s = {key, value, stamp_};
+        ++count_;
+        return;
+      }
+    }
+  }
+
+ private:
+  struct Slot {
+    uint64_t key;
+    void* value;
+    uint32_t stamp;
+  };
+  static size_t hash(uint64_t k) {
+    k ^= k >> 33;
+    k *= 0xff51afd7ed558ccdULL;
+    k ^= k >> 33;
+    return static_cast<size_t>(k);
+  }
+  void grow() {
+    std::vector<Slot> old;
+    old.swap(slots_);
+    slots_.assign(old.empty() ? 256 : old.size() * 2, Slot{0, nullptr, 0});
+    uint32_t live = stamp_;
+    count_ = 0;
+    for (const Slot& s : old)
+      if (s.stamp == live) insert(s.key, s.value);
+  }
+  std::vector<Slot> slots_;
+  uint32_t stamp_ = 1;
+  size_t count_ = 0;
+};
+
+struct BudgetExceeded {};
+
+struct Token {
+  uint32_t terminal;
+  uint32_t length;
+  SymNode* node;  // created on first shift
+};
+
+struct Parser::Impl {
+  explicit Impl(const Tables& t) : tables(t) {}
+
+  const Tables& tables;
+  Parser* self = nullptr;
+  void* globals = nullptr;
+  FreeNodeFn free_fn = nullptr;
+  void* free_user = nullptr;
+  SyntaxErrorFn error_fn = nullptr;
+  void* error_user = nullptr;
+  AmbiguityFn ambiguity_fn = nullptr;
+  void* ambiguity_user = nullptr;
+  bool recovery = true;
+  bool keep_tree = false;
+  bool coverage_on = false;
+  Limits limits;
+  std::vector<uint64_t> coverage;
+
+  // Per parse.
+  const char* input = nullptr;
+  uint32_t length = 0;
+  unsigned errors = 0;
+  bool exceeded = false;
+  size_t gss_count = 0, forest_count = 0, work = 0;
+  Arena arena;
+  StampedMap gss_map, sym_map;
+  std::vector<GssNode*> level_head, level_tail;
+  std::vector<GssNode*> active;     // nodes of the current level
+  std::vector<GssNode*> queue;      // nodes whose reductions are pending
+  std::vector<Token> tokens;        // tokens at the current level
+  std::vector<uint32_t> lookahead;  // distinct terminals at the current level
+  uint32_t level = 0;
+  SymNode* root = nullptr;
+  GssNode* initial = nullptr;
+
+  // Chosen tree.
+  TreeNode* tree = nullptr;
+  std::vector<TreeNode*> tree_nodes;
+  std::vector<TreeNode*> scratch;
+  uint32_t mark_stamp = 0;
+  std::vector<SymNode*> set_a, set_b, stack;
+
+  // parser.cpp
+  void reset();
+  bool run(const char* in, size_t len);
+  uint32_t skip_space(uint32_t p) const;
+  void scan(uint32_t p);
+  void process_level(uint32_t p);
+  void reduce_node(GssNode* x, Edge* via);
+  void do_reductions(GssNode* x, uint32_t prod, Edge* via);
+  void paths(GssNode* v, uint32_t prod, uint32_t remaining, SymNode** kids, Edge* via, bool via_seen);
+  void reducer(GssNode* u, uint32_t prod, SymNode** kids);
+  void shift_level(uint32_t p);
+  bool lookahead_allows(uint32_t la_set) const;
+  SymNode* symnode(uint32_t sym, uint32_t start, uint32_t end);
+  void add_packed(SymNode* n, uint32_t prod, SymNode** kids, uint32_t nkids);
+  GssNode* gss_node(uint32_t state, uint32_t pos, bool& created);
+  uint32_t goto_state(uint32_t state, uint32_t sym) const;
+  void report_error(uint32_t furthest);
+  void charge_work(size_t n) {
+    work += n;
+    if (work > limits.max_work) throw BudgetExceeded{};
+  }
+
+  // forest.cpp
+  void resolve(SymNode* n, unsigned depth);
+  int compare(Packed* a, Packed* b);
+  void collect(Packed* p, std::vector<SymNode*>& out, uint32_t SymNode::*mark, uint32_t stamp);
+  TreeNode* materialize(SymNode* n, unsigned depth);
+  void run_actions(TreeNode* n, ActionContext& ctx, unsigned depth);
+  void release_tree();
+};
+
+}  // namespace glr

@@ -1,0 +1,432 @@
+// Scannerless generalized LR parsing.
+//
+// The input is read position by position. A *level* is a byte offset where
+// some stack can continue: the start (after leading white space) and the end
+// of every accepted token (again after white space). Each level holds the
+// graph-structured stack (GSS) nodes that have reached it, one per LR state.
+//
+// At a level the scanners run once: every DFA whose terminals some state of
+// the level can use walks forward from the level and reports each terminal at
+// each of its maximal-run lengths (a length L where it matches and L+1 does
+// not). Those tokens drive the level's work:
+//
+//  1. Reductions. Every node is reduced by each production whose lookahead
+//     set holds one of the level's terminals (or the end of input), along
+//     every stack path of the production's length. A reduction finds or makes
+//     the forest node (symbol, start, level) and adds the packed alternative
+//     (production, children) to it; equal subtrees are therefore shared.
+//     When a reduction adds an edge to a node whose reductions have already
+//     run, those reductions are redone for the paths through the new edge
+//     only (the Farshi/Rekers correction that makes empty productions and
+//     hidden left recursion work).
+//  2. Shifts. Every node shifts every token its state accepts onto the node
+//     of the target state at the level where the token ends.
+//
+// Levels are visited in increasing order; tokens are never empty, so shifts
+// only ever create later levels. The parse succeeds when the start symbol is
+// reduced over the whole input at the end level. Otherwise the furthest level
+// reached is where the syntax error is reported.
+//
+// Disambiguation and actions are in forest.cpp.
+#include <algorithm>
+#include <stdexcept>
+
+#include "glr/internal.h"
+
+namespace glr {
+
+namespace {
+
+inline bool is_space(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+}  // namespace
+
+void ActionContext::release(void* v) const {
+  if (v && parser_->impl_->free_fn) parser_->impl_->free_fn(v, parser_->impl_->free_user);
+}
+
+// ---- Public interface -------------------------------------------------------
+
+Parser::Parser(const Tables& tables) : impl_(std::make_unique<Impl>(tables)) {
+  if (tables.format != kTablesFormat)
+    throw std::invalid_argument("glr::Parser: parse tables have another format version");
+  impl_->self = this;
+}
+
+Parser::~Parser() { impl_->release_tree(); }
+
+void Parser::set_globals(void* g) { impl_->globals = g; }
+void* Parser::globals() const { return impl_->globals; }
+void Parser::set_free_node_hook(FreeNodeFn fn, void* user) {
+  impl_->free_fn = fn;
+  impl_->free_user = user;
+}
+void Parser::set_syntax_error_hook(SyntaxErrorFn fn, void* user) {
+  impl_->error_fn = fn;
+  impl_->error_user = user;
+}
+void Parser::set_ambiguity_hook(AmbiguityFn fn, void* user) {
+  impl_->ambiguity_fn = fn;
+  impl_->ambiguity_user = user;
+}
+void Parser::set_error_recovery(bool on) { impl_->recovery = on; }
+bool Parser::error_recovery() const { return impl_->recovery; }
+void Parser::set_keep_tree(bool keep) { impl_->keep_tree = keep; }
+void Parser::set_limits(const Limits& limits) { impl_->limits = limits; }
+void Parser::set_coverage(bool on) {
+  impl_->coverage_on = on;
+  if (on) impl_->coverage.resize(impl_->tables.nproductions, 0);
+}
+const std::vector<uint64_t>& Parser::coverage() const { return impl_->coverage; }
+unsigned Parser::syntax_errors() const { return impl_->errors; }
+bool Parser::budget_exceeded() const { return impl_->exceeded; }
+const TreeNode* Parser::tree() const { return impl_->tree; }
+void Parser::free_tree() { impl_->release_tree(); }
+const Tables& Parser::tables() const { return impl_->tables; }
+std::string_view Parser::symbol_name(uint32_t symbol) const {
+  return symbol < impl_->tables.nsymbols ? impl_->tables.symbol_names[symbol] : "";
+}
+size_t Parser::memory_in_use() const { return impl_->arena.held(); }
+
+bool Parser::parse(const char* input, size_t length) { return impl_->run(input, length); }
+
+// ---- Parse ------------------------------------------------------------------
+
+void Parser::Impl::reset() {
+  release_tree();
+  arena.reset();
+  gss_map.clear();
+  sym_map.clear();
+  errors = 0;
+  exceeded = false;
+  gss_count = forest_count = work = 0;
+  root = nullptr;
+  initial = nullptr;
+}
+
+uint32_t Parser::Impl::skip_space(uint32_t p) const {
+  for (;;) {
+    while (p < length && is_space(input[p])) ++p;
+    if (p + 1 < length && input[p] == '/' && input[p + 1] == '/') {
+      while (p < length && input[p] != '\n') ++p;
+      continue;
+    }
+    return p;
+  }
+}
+
+bool Parser::Impl::run(const char* in, size_t len) {
+  reset();
+  input = in;
+  if (len > limits.max_input || len >= (size_t{1} << 22)) {
+    exceeded = true;
+    return false;
+  }
+  length = static_cast<uint32_t>(len);
+  level_head.assign(length + 1, nullptr);
+  level_tail.assign(length + 1, nullptr);
+  try {
+    uint32_t p0 = skip_space(0);
+    bool created;
+    initial = gss_node(0, p0, created);
+    uint32_t furthest = p0;
+    for (uint32_t p = p0; p <= length; ++p) {
+      if (!level_head[p]) continue;
+      furthest = p;
+      process_level(p);
+    }
+    if (!root) {
+      report_error(furthest);
+      return false;
+    }
+    resolve(root, 0);
+    tree = materialize(root, 0);
+  } catch (BudgetExceeded&) {
+    exceeded = true;
+    tree = nullptr;
+    return false;
+  }
+  ActionContext ctx(self, input, globals);
+  try {
+    run_actions(tree, ctx, 0);
+  } catch (...) {
+    release_tree();
+    throw;
+  }
+  if (!keep_tree) release_tree();
+  return true;
+}
+
+GssNode* Parser::Impl::gss_node(uint32_t state, uint32_t pos, bool& created) {
+  uint64_t key = (uint64_t{state} << 32) | pos;
+  if (void* found = gss_map.find(key)) {
+    created = false;
+    return static_cast<GssNode*>(found);
+  }
+  if (++gss_count > limits.max_gss_nodes) throw BudgetExceeded{};
+  GssNode* n = arena.make<GssNode>();
+  n->state = state;
+  n->pos = pos;
+  n->edges = nullptr;
+  n->processed = false;
+  // Appended at the tail of its level, so levels are processed in creation order.
+  n->next_in_level = nullptr;
+  if (level_tail[pos]) level_tail[pos]->next_in_level = n;
+  else level_head[pos] = n;
+  level_tail[pos] = n;
+  gss_map.insert(key, n);
+  created = true;
+  return n;
+}
+
+SymNode* Parser::Impl::symnode(uint32_t sym, uint32_t start, uint32_t end) {
+  uint64_t key = (uint64_t{sym} << 44) | (uint64_t{start} << 22) | end;
+  if (void* found = sym_map.find(key)) return static_cast<SymNode*>(found);
+  if (++forest_count > limits.max_forest_nodes) throw BudgetExceeded{};
+  SymNode* n = arena.make<SymNode>();
+  n->symbol = sym;
+  n->start = start;
+  n->end = end;
+  n->text_end = start;
+  n->alts = nullptr;
+  n->chosen = nullptr;
+  n->height = 0;
+  n->mark_a = n->mark_b = 0;
+  n->resolved = 0;
+  sym_map.insert(key, n);
+  return n;
+}
+
+void Parser::Impl::add_packed(SymNode* n, uint32_t prod, SymNode** kids, uint32_t nkids) {
+  for (Packed* a = n->alts; a; a = a->next) {
+    if (a->production != prod) continue;
+    bool same = true;
+    for (uint32_t i = 0; i < nkids && same; ++i) same = a->kids[i] == kids[i];
+    if (same) return;
+  }
+  if (++forest_count > limits.max_forest_nodes) throw BudgetExceeded{};
+  Packed* a = arena.make<Packed>();
+  a->production = prod;
+  a->nkids = nkids;
+  a->kids = arena.array<SymNode*>(nkids);
+  std::copy(kids, kids + nkids, a->kids);
+  // Keep alternatives in grammar order so later steps see a stable order.
+  Packed** at = &n->alts;
+  while (*at && (*at)->production <= prod) at = &(*at)->next;
+  a->next = *at;
+  *at = a;
+  if (n->text_end == n->start) {
+    for (uint32_t i = nkids; i-- > 0;)
+      if (kids[i]->text_end > kids[i]->start) {
+        n->text_end = kids[i]->text_end;
+        break;
+      }
+  }
+}
+
+uint32_t Parser::Impl::goto_state(uint32_t state, uint32_t sym) const {
+  const StateInfo& st = tables.states[state];
+  const GotoEntry* first = tables.gotos + st.goto_first;
+  const GotoEntry* last = first + st.goto_count;
+  const GotoEntry* it =
+      std::lower_bound(first, last, sym, [](const GotoEntry& e, uint32_t s) { return e.symbol < s; });
+  return (it != last && it->symbol == sym) ? it->target : 0xffffffffu;
+}
+
+bool Parser::Impl::lookahead_allows(uint32_t la_set) const {
+  const uint64_t* bits = tables.lookaheads + size_t{la_set} * tables.lookahead_words;
+  for (uint32_t t : lookahead)
+    if ((bits[t >> 6] >> (t & 63)) & 1) return true;
+  return false;
+}
+
+void Parser::Impl::scan(uint32_t p) {
+  tokens.clear();
+  lookahead.clear();
+  if (p >= length) {
+    lookahead.push_back(0);
+    return;
+  }
+  uint64_t mask = 0;
+  for (GssNode* n = level_head[p]; n; n = n->next_in_level) mask |= tables.states[n->state].scanners;
+  for (uint32_t si = 0; mask; ++si, mask >>= 1) {
+    if (!(mask & 1)) continue;
+    const ScannerInfo& sc = tables.scanners[si];
+    uint32_t state = 1;
+    const uint16_t* prev = sc.accept_terms + sc.accept_first[1];
+    const uint16_t* prev_end = sc.accept_terms + sc.accept_first[2];
+    uint32_t len = 0;
+    while (p + len < length) {
+      uint32_t next =
+          sc.transitions[size_t{state} * sc.nclasses + sc.byte_class[static_cast<uint8_t>(input[p + len])]];
+      if (!next) break;
+      ++len;
+      const uint16_t* cur = sc.accept_terms + sc.accept_first[next];
+      const uint16_t* cur_end = sc.accept_terms + sc.accept_first[next + 1];
+      // Terminals accepting at len-1 but not at len end a maximal run there.
+      if (len > 1) {
+        const uint16_t* c = cur;
+        for (const uint16_t* a = prev; a != prev_end; ++a) {
+          while (c != cur_end && *c < *a) ++c;
+          if (c == cur_end || *c != *a) tokens.push_back({*a, len - 1, nullptr});
+        }
+      }
+      prev = cur;
+      prev_end = cur_end;
+      state = next;
+    }
+    charge_work(len + 1);
+    if (len > 0)
+      for (const uint16_t* a = prev; a != prev_end; ++a) tokens.push_back({*a, len, nullptr});
+  }
+  for (const Token& t : tokens)
+    if (std::find(lookahead.begin(), lookahead.end(), t.terminal) == lookahead.end())
+      lookahead.push_back(t.terminal);
+}
+
+void Parser::Impl::process_level(uint32_t p) {
+  level = p;
+  scan(p);
+  queue.clear();
+  for (GssNode* n = level_head[p]; n; n = n->next_in_level) queue.push_back(n);
+  // Nodes created by reductions are appended to the level and to the queue.
+  for (size_t qi = 0; qi < queue.size(); ++qi) {
+    GssNode* x = queue[qi];
+    x->processed = true;
+    reduce_node(x, nullptr);
+  }
+  if (!tokens.empty()) shift_level(p);
+}
+
+void Parser::Impl::reduce_node(GssNode* x, Edge* via) {
+  const StateInfo& st = tables.states[x->state];
+  const ReduceEntry* r = tables.reduces + st.reduce_first;
+  for (uint32_t i = 0; i < st.reduce_count; ++i) {
+    uint32_t prod = r[i].production;
+    if (via && tables.productions[prod].length == 0) continue;
+    if (lookahead_allows(r[i].lookahead)) do_reductions(x, prod, via);
+  }
+}
+
+void Parser::Impl::do_reductions(GssNode* x, uint32_t prod, Edge* via) {
+  uint32_t n = tables.productions[prod].length;
+  SymNode** kids = arena.array<SymNode*>(n);
+  paths(x, prod, n, kids, via, via == nullptr);
+}
+
+void Parser::Impl::paths(GssNode* v, uint32_t prod, uint32_t remaining, SymNode** kids, Edge* via,
+                         bool via_seen) {
+  charge_work(1);
+  if (remaining == 0) {
+    if (via_seen) reducer(v, prod, kids);
+    return;
+  }
+  for (Edge* e = v->edges; e; e = e->next) {
+    kids[remaining - 1] = e->label;
+    paths(e->to, prod, remaining - 1, kids, via, via_seen || e == via);
+  }
+}
+
+void Parser::Impl::reducer(GssNode* u, uint32_t prod, SymNode** kids) {
+  const ProductionInfo& pi = tables.productions[prod];
+  if (prod == 0) {
+    if (u == initial && level == length) root = kids[0];
+    return;
+  }
+  uint32_t target = goto_state(u->state, pi.lhs);
+  if (target == 0xffffffffu) return;
+  SymNode* sn = symnode(pi.lhs, u->pos, level);
+  add_packed(sn, prod, kids, pi.length);
+  bool created;
+  GssNode* w = gss_node(target, level, created);
+  if (!created) {
+    for (Edge* e = w->edges; e; e = e->next)
+      if (e->to == u) return;  // same span, so the same forest node: already recorded
+  }
+  Edge* e = arena.make<Edge>();
+  e->to = u;
+  e->label = sn;
+  e->next = w->edges;
+  w->edges = e;
+  if (created) {
+    queue.push_back(w);
+    return;
+  }
+  // A new path through w: nodes already reduced must take it into account.
+  for (size_t i = 0; i < queue.size() && queue[i]->processed; ++i) reduce_node(queue[i], e);
+}
+
+void Parser::Impl::shift_level(uint32_t p) {
+  for (Token& t : tokens) {
+    uint32_t next = 0;
+    bool next_known = false;
+    for (GssNode* x = level_head[p]; x; x = x->next_in_level) {
+      const StateInfo& st = tables.states[x->state];
+      const ShiftEntry* first = tables.shifts + st.shift_first;
+      const ShiftEntry* last = first + st.shift_count;
+      const ShiftEntry* it = std::lower_bound(first, last, t.terminal,
+                                              [](const ShiftEntry& e, uint32_t term) { return e.terminal < term; });
+      if (it == last || it->terminal != t.terminal) continue;
+      if (!next_known) {
+        next = skip_space(p + t.length);
+        next_known = true;
+      }
+      if (!t.node) {
+        if (++forest_count > limits.max_forest_nodes) throw BudgetExceeded{};
+        SymNode* n = arena.make<SymNode>();
+        n->symbol = t.terminal;
+        n->start = p;
+        n->end = next;
+        n->text_end = p + t.length;
+        n->alts = nullptr;
+        n->chosen = nullptr;
+        n->height = 0;
+        n->mark_a = n->mark_b = 0;
+        n->resolved = 2;
+        t.node = n;
+      }
+      bool created;
+      GssNode* w = gss_node(it->target, next, created);
+      bool dup = false;
+      for (Edge* e = w->edges; e && !dup; e = e->next) dup = e->to == x && e->label == t.node;
+      if (dup) continue;
+      Edge* e = arena.make<Edge>();
+      e->to = x;
+      e->label = t.node;
+      e->next = w->edges;
+      w->edges = e;
+    }
+  }
+}
+
+void Parser::Impl::report_error(uint32_t furthest) {
+  errors = 1;
+  if (!error_fn) return;
+  SyntaxError err{};
+  err.offset = furthest;
+  err.line = 1;
+  size_t line_start = 0;
+  for (uint32_t i = 0; i < furthest; ++i)
+    if (input[i] == '\n') {
+      ++err.line;
+      line_start = i + 1;
+    }
+  err.column = static_cast<unsigned>(furthest - line_start + 1);
+  // The widest non-empty node that ends where the parse stopped.
+  SymNode* best = nullptr;
+  for (GssNode* n = level_head[furthest]; n; n = n->next_in_level)
+    for (Edge* e = n->edges; e; e = e->next) {
+      SymNode* s = e->label;
+      if (s->text_end == s->start) continue;
+      if (!best || s->start < best->start || (s->start == best->start && s->symbol < best->symbol)) best = s;
+    }
+  if (best) {
+    err.has_after = true;
+    err.after = std::string_view(input + best->start, best->text_end - best->start);
+  }
+  error_fn(*self, err, error_user);
+}
+
+}  // namespace glr
