@@ -24,11 +24,12 @@ uspq_cite
 
 // A granted patent number is typed with thousands separators
 // ("5,123,456"): the groups after the first are joined to it without blanks.
-// The outer group carries both later groups, so no digit is lost.
+// The outer group writes both later groups (its $2 is the inner group once
+// the option around it is flattened), so no digit is lost.
 // In an application number the first two numbers are joined and the
 // optional third one follows after one blank ("10/123,456" -> "10123 456").
 uspatent_cite
-  : (us patent | "usp") /no\./? identifier ("," number ("," number => =$1)? => =$1 all($2))?
+  : (us patent | "usp") /no\./? identifier ("," number ("," number => =$1)? => =$1 $2)?
         => _"usp" @TrimPatentNumber _$2 all_($3)
   | "application" number "/" number ("," number => =$1)?
         => _"uspa" _$1 $3 _all_($4)
