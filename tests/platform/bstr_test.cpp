@@ -1,6 +1,9 @@
+#include <cstdlib>
 #include <map>
 #include <string>
+#include <thread>
 #include <type_traits>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -76,6 +79,23 @@ TEST(BstrTTest, CopiesShareOneBufferAndTheLastOneFreesIt) {
         _bstr_t& alias = a;
         a = alias;  // self-assignment keeps the string
         EXPECT_EQ(W(a), OLESTR("shared"));
+    });
+}
+
+TEST(BstrTTest, SharingAcrossThreadsKeepsTheCountExact) {
+    ExpectNoLeak([] {
+        const _bstr_t shared(OLESTR("shared by threads \u00e9"));
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t)
+            threads.emplace_back([&shared] {
+                for (int i = 0; i < 20000; ++i) {
+                    _bstr_t copy = shared;
+                    // All threads race to make the 8-bit form; one wins.
+                    if (static_cast<const char*>(copy)[0] != 's') std::abort();
+                }
+            });
+        for (auto& thread : threads) thread.join();
+        EXPECT_EQ(shared.use_count(), 1u);
     });
 }
 
