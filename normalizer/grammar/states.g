@@ -353,7 +353,8 @@ newyork
         | matchReporter                                 => _"state reporter"
         | /civ(\.?|il)/ /proc(\.?|edure)/ matchReports?
               (("(" /n(\.?|ew)/ /s(\.?|eries)/ ")" | "ns") => _"ns")?
-                                                        => _"civil proc" _all_($3)
+              // The new series sits at 2 or 3, after the optional reporter word.
+                                                        => _"civil proc" _$2 _$3
         )? matchReports? upTo3rdAny?
         => _"new york" _all_($2) _all_($4)
   | newyork_misc
@@ -444,8 +445,9 @@ ohio
         | (/b\.?/ | "bar" "reports")                    => _"bar reports"
         | /op(\.?|inions)/                              => _"opinions"
         | ("n." "p." | "nisi" "prius" | "n.p.")         => _"nisi prius"
+        // The abstract's own group holds its name; it is read directly.
         | /l(\.?|aw)/ (/abs(\.?|tract)/ => _"abstract")?
-                                                        => _"law" _all_($1)
+                                                        => _"law" _$1
         | /dec(\.?|isions)/                             => _"decisions"
         | courtOfAppeals                                => _"appeals"
         | appellate court                               => _"appellate"
@@ -587,7 +589,8 @@ vroom
 
 washington
   : /wn\.?|wa(\.?|sh\.?|shington)/
-        ( appellate? matchReports? upTo2ndAny?   => =$0 _all_($2)
+        // Each part present is written in turn: an absent one takes no place.
+        ( appellate? matchReports? upTo2ndAny?   => _$0 _$1 _$2
         | /terr(\.?|itory)/ matchReports?        => _"terr"
         | "(" /va\.?/ ")"                        => _"va"
         )
