@@ -171,7 +171,7 @@ judicial_ny
                                                       => _"abbott ny appeal decisions"
   // "ns" only when the new series is named: the first series is a reporter of
   // its own ("howards practice").
-  | /how(\.?|ard\'?s)/ practice matchReports? (","? "("? new_series ")"? => =$2)?
+  | /how(\.?|ard\'?s)/ practice matchReports? (","? "("? new_series ")"? => _"ns")?
                                                       => _"howards practice" _all_($3)
   | newyork "code" matchReports new_series?           => _"ny code reports" _all_($3)
   | newyork "city" court matchReports                 => _"ny city court"
