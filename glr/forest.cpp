@@ -39,64 +39,70 @@ uint32_t packed_height(const Packed* a) {
 
 uint32_t child_count(const SymNode* n) { return n->chosen ? n->chosen->nkids : 0; }
 
-bool by_position(const SymNode* x, const SymNode* y) {
-  if (x->start != y->start) return x->start < y->start;
-  if (x->symbol != y->symbol) return x->symbol < y->symbol;
-  return x->text_end > y->text_end;
-}
-
 }  // namespace
 
-void Parser::Impl::collect(Packed* p, std::vector<SymNode*>& out, uint32_t SymNode::*mark, uint32_t stamp) {
+// Appends the nodes of the reading's tree in pre-order, which is also an
+// order of non-decreasing start. With `prune`, a node the other reading has
+// (marked with prune_stamp in `other`) is recorded in `mark` but neither
+// listed nor descended into: its subtree is the same in both readings.
+void Parser::Impl::collect(Packed* p, std::vector<SymNode*>& out, uint32_t SymNode::*mark, uint32_t stamp,
+                           uint32_t SymNode::*other, uint32_t prune_stamp) {
   stack.assign(p->kids, p->kids + p->nkids);
+  std::reverse(stack.begin(), stack.end());
   while (!stack.empty()) {
     SymNode* n = stack.back();
     stack.pop_back();
     if (n->*mark == stamp) continue;
     n->*mark = stamp;
-    out.push_back(n);
     charge_work(1);
-    if (n->chosen) stack.insert(stack.end(), n->chosen->kids, n->chosen->kids + n->chosen->nkids);
+    if (other && n->*other == prune_stamp) continue;
+    out.push_back(n);
+    if (n->chosen)
+      for (uint32_t k = n->chosen->nkids; k-- > 0;) stack.push_back(n->chosen->kids[k]);
   }
 }
 
 // < 0: a wins, > 0: b wins, 0: undecided.
 int Parser::Impl::compare(Packed* a, Packed* b) {
-  uint32_t sa = ++mark_stamp, sb = ++mark_stamp;
+  uint32_t sa = ++mark_stamp, sb = ++mark_stamp, sa2 = ++mark_stamp;
+  // All of a; then b without what a has; then a without what b has.
   set_a.clear();
+  collect(a, set_a, &SymNode::mark_a, sa, nullptr, 0);
   set_b.clear();
-  collect(a, set_a, &SymNode::mark_a, sa);
-  collect(b, set_b, &SymNode::mark_b, sb);
-  auto only_a = std::remove_if(set_a.begin(), set_a.end(), [&](SymNode* n) { return n->mark_b == sb; });
-  auto only_b = std::remove_if(set_b.begin(), set_b.end(), [&](SymNode* n) { return n->mark_a == sa; });
-  set_a.erase(only_a, set_a.end());
-  set_b.erase(only_b, set_b.end());
-  std::sort(set_a.begin(), set_a.end(), by_position);
-  std::sort(set_b.begin(), set_b.end(), by_position);
+  collect(b, set_b, &SymNode::mark_b, sb, &SymNode::mark_a, sa);
+  set_a.clear();
+  collect(a, set_a, &SymNode::mark_a, sa2, &SymNode::mark_b, sb);
 
+  // Both lists are ordered by start. At each start, look for a symbol both
+  // readings have there, lowest symbol first.
   size_t i = 0, j = 0;
   while (i < set_a.size() && j < set_b.size()) {
     uint32_t s = std::min(set_a[i]->start, set_b[j]->start);
     size_t i_end = i, j_end = j;
     while (i_end < set_a.size() && set_a[i_end]->start == s) ++i_end;
     while (j_end < set_b.size() && set_b[j_end]->start == s) ++j_end;
-    // Same-symbol nodes at this start, by symbol; the first of each symbol
-    // is the one that ends latest.
-    size_t x = i, y = j;
-    while (x < i_end && y < j_end) {
-      SymNode* na = set_a[x];
-      SymNode* nb = set_b[y];
-      if (na->symbol < nb->symbol) {
-        ++x;
-      } else if (nb->symbol < na->symbol) {
-        ++y;
-      } else {
-        if (na->text_end != nb->text_end) return na->text_end > nb->text_end ? -1 : 1;
-        if (child_count(na) != child_count(nb)) return child_count(na) < child_count(nb) ? -1 : 1;
-        uint32_t sym = na->symbol;
-        while (x < i_end && set_a[x]->symbol == sym) ++x;
-        while (y < j_end && set_b[y]->symbol == sym) ++y;
+    uint32_t done_below = 0;  // symbols below this are settled
+    for (;;) {
+      uint32_t sym = 0xffffffffu;
+      for (size_t x = i; x < i_end; ++x) {
+        uint32_t cand = set_a[x]->symbol;
+        if (cand < done_below || cand >= sym) continue;
+        for (size_t y = j; y < j_end; ++y)
+          if (set_b[y]->symbol == cand) {
+            sym = cand;
+            break;
+          }
       }
+      if (sym == 0xffffffffu) break;
+      SymNode* na = nullptr;
+      SymNode* nb = nullptr;
+      for (size_t x = i; x < i_end; ++x)
+        if (set_a[x]->symbol == sym && (!na || set_a[x]->text_end > na->text_end)) na = set_a[x];
+      for (size_t y = j; y < j_end; ++y)
+        if (set_b[y]->symbol == sym && (!nb || set_b[y]->text_end > nb->text_end)) nb = set_b[y];
+      if (na->text_end != nb->text_end) return na->text_end > nb->text_end ? -1 : 1;
+      if (child_count(na) != child_count(nb)) return child_count(na) < child_count(nb) ? -1 : 1;
+      done_below = sym + 1;
     }
     i = i_end;
     j = j_end;

@@ -261,7 +261,8 @@ struct Parser::Impl {
   // forest.cpp
   void resolve(SymNode* n, unsigned depth);
   int compare(Packed* a, Packed* b);
-  void collect(Packed* p, std::vector<SymNode*>& out, uint32_t SymNode::*mark, uint32_t stamp);
+  void collect(Packed* p, std::vector<SymNode*>& out, uint32_t SymNode::*mark, uint32_t stamp,
+               uint32_t SymNode::*other, uint32_t prune_stamp);
   TreeNode* materialize(SymNode* n, unsigned depth);
   void run_actions(TreeNode* n, ActionContext& ctx, unsigned depth);
   void release_tree();

@@ -89,6 +89,7 @@ std::string_view Parser::symbol_name(uint32_t symbol) const {
   return symbol < impl_->tables.nsymbols ? impl_->tables.symbol_names[symbol] : "";
 }
 size_t Parser::memory_in_use() const { return impl_->arena.held(); }
+Parser::Stats Parser::stats() const { return {impl_->gss_count, impl_->forest_count, impl_->work}; }
 
 bool Parser::parse(const char* input, size_t length) { return impl_->run(input, length); }
 
@@ -201,6 +202,7 @@ SymNode* Parser::Impl::symnode(uint32_t sym, uint32_t start, uint32_t end) {
 
 void Parser::Impl::add_packed(SymNode* n, uint32_t prod, SymNode** kids, uint32_t nkids) {
   for (Packed* a = n->alts; a; a = a->next) {
+    charge_work(1);
     if (a->production != prod) continue;
     bool same = true;
     for (uint32_t i = 0; i < nkids && same; ++i) same = a->kids[i] == kids[i];
@@ -342,8 +344,10 @@ void Parser::Impl::reducer(GssNode* u, uint32_t prod, SymNode** kids) {
   bool created;
   GssNode* w = gss_node(target, level, created);
   if (!created) {
-    for (Edge* e = w->edges; e; e = e->next)
+    for (Edge* e = w->edges; e; e = e->next) {
+      charge_work(1);
       if (e->to == u) return;  // same span, so the same forest node: already recorded
+    }
   }
   Edge* e = arena.make<Edge>();
   e->to = u;

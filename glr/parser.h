@@ -57,7 +57,8 @@ struct Limits {
   size_t max_input = size_t{1} << 20;     // bytes (at most 4 MiB - 1)
   size_t max_gss_nodes = 200000;          // stack nodes
   size_t max_forest_nodes = 500000;       // forest nodes and packed alternatives
-  size_t max_work = 4000000;              // reduction path steps, scanner steps, disambiguation steps
+  size_t max_work = 1000000;              // steps of stack paths, scanners, forest and edge lookups,
+                                          // disambiguation; a typical citation takes 50 to 150
   unsigned max_depth = 2000;              // nesting of the chosen tree
 };
 
@@ -109,6 +110,11 @@ class Parser {
   std::string_view symbol_name(uint32_t symbol) const;
   // Bytes of arena memory the parser holds (for measurements).
   size_t memory_in_use() const;
+  // What the last parse used, in the units of Limits.
+  struct Stats {
+    size_t gss_nodes, forest_nodes, work;
+  };
+  Stats stats() const;
 
  private:
   struct Impl;

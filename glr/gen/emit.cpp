@@ -55,6 +55,7 @@ class Out {
     for (size_t i = 0; i < v.size(); ++i) {
       if (i % 20 == 0) chunk += "\n  ";
       chunk += std::to_string(static_cast<unsigned long long>(v[i]));
+      if (sizeof(T) == 8) chunk += "ull";
       chunk += ',';
     }
     *this << chunk << "\n};\n";

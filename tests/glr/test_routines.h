@@ -114,6 +114,11 @@ struct Routines {
     c.set_child_value(a, c.child_value(b));
     c.set_child_value(b, va);
   }
+  // %routine Pad 1: at least two characters, zeros in front
+  static void Pad(glr::ActionContext& c, unsigned k) {
+    if (std::string* v = str(c.child_value(k)))
+      while (v->size() < 2) v->insert(v->begin(), '0');
+  }
   // %action Mark
   static void Mark(glr::ActionContext& c) {
     ++globals(c).marks;
