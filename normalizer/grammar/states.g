@@ -1,7 +1,8 @@
 // State case reporters: one rule per state (alabama to wyoming, in the order
 // stateReporter dispatches them) with the helper rules each needs, the
-// Louisiana and Mississippi public-domain docket forms, and the few court and
-// series words that only the state rules use.
+// Louisiana and Mississippi public-domain docket forms, and the words annual,
+// supplement, supreme, superior and the "reports"/"reporter" spellings, which
+// the other reporter rules share.
 //
 // Each rule writes the reporter's canonical name, followed by the values of its
 // optional court, series and qualifier parts; a nominative reporter of a state
@@ -618,7 +619,7 @@ wyoming
   : /wy(o\.?|oming)/ matchReports?                      => _"wyoming"
   ;
 
-// ---- Words used by the state rules (and by some of the other reporters) ----
+// ---- Words shared with the other reporter rules --------------------------
 
 annual : /ann(\.?|ual)/                                 => _"annual" ;
 
