@@ -1,24 +1,65 @@
-// ParseCitation: the seam between the driver and the generated parser.
-//
-// TEMPORARY. The generated citation parser is not wired in yet, so this file
-// reports every input as a syntax error, which sends every candidate down the
-// driver's clean-up path. When the parser exists, this function is to: create
-// a parser over the generated tables with one value slot per node, set the
-// free-node hook (FreeValue), the syntax-error hook (AppendSyntaxErrorLine into
-// the record, then stop at the first error) and the ambiguity hook (first
-// reading wins), hand it `record` as its globals, parse the whole input, release
-// any tree, and finish with ReadBackParse. Nothing else in the normalizer
-// changes when that happens.
+// ParseCitation: one parse of a prepared citation over the generated citation
+// grammar. The grammar's actions (CitationActions) build the normalized text
+// in the node values and write the whole citation, its category and any
+// refusal into the CitationRecord handed to the parser as its globals;
+// ReadBackParse turns that record into the results.
 
 #include "normalizer/parse_citation.h"
 
+#include "citation_grammar.h"
+#include "glr/parser.h"
+#include "normalizer/citation_actions.h"
+
 namespace Veltra::Penwork::Recognizer {
+namespace {
+
+// Appends "<line>:<column> syntax error[ after <text>]" to the record and stops
+// the parse at this first error.
+void ReportSyntaxError(glr::Parser& parser, const glr::SyntaxError& error, void* /*user*/) {
+    if (auto* record = static_cast<CitationRecord*>(parser.globals())) {
+        AppendSyntaxErrorLine(*record, error.line, error.column,
+                              error.has_after ? std::optional<std::string_view>(error.after) : std::nullopt);
+    }
+    parser.set_error_recovery(false);
+}
+
+// What the engine's own rules leave undecided goes to the reading written
+// first in the grammar. The readings are counted for whoever wants to know.
+unsigned TakeFirstReading(glr::Parser& /*parser*/, const glr::Ambiguity& ambiguity, void* user) {
+    if (auto* extra = static_cast<unsigned long*>(user)) *extra += ambiguity.readings - 1;
+    return 0;
+}
+
+}  // namespace
+
+const glr::Tables& CitationGrammarTables() noexcept { return citation_grammar::tables(); }
+
+bool ParseCitationWith(glr::Parser& parser, const std::string& input, std::string& normalized,
+                       std::string& category, std::string& error) {
+    unsigned long extraReadings = 0;
+    parser.set_free_node_hook(&CitationActions::FreeNodeValue);
+    parser.set_syntax_error_hook(&ReportSyntaxError);
+    parser.set_ambiguity_hook(&TakeFirstReading, &extraReadings);
+    parser.set_error_recovery(true);
+    parser.set_keep_tree(false);
+
+    CitationRecord record;
+    record.text = input;
+    parser.set_globals(&record);
+    const bool treeReturned = parser.parse(input.data(), input.size());
+    // The tree, if one was kept, is not needed: the actions have already
+    // copied what matters into the record.
+    parser.free_tree();
+    const unsigned syntaxErrors = parser.syntax_errors();
+    parser.set_globals(nullptr);
+    parser.set_ambiguity_hook(&TakeFirstReading, nullptr);
+    return ReadBackParse(record, treeReturned, syntaxErrors, normalized, category, error);
+}
 
 bool ParseCitation(const std::string& input, std::string& normalized, std::string& category,
                    std::string& error) {
-    CitationRecord record;
-    record.text = input;
-    return ReadBackParse(record, /*treeReturned=*/false, /*syntaxErrors=*/0, normalized, category, error);
+    glr::Parser parser(CitationGrammarTables());
+    return ParseCitationWith(parser, input, normalized, category, error);
 }
 
 }  // namespace Veltra::Penwork::Recognizer

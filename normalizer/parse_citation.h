@@ -7,7 +7,15 @@
 
 #include "normalizer/parse_values.h"
 
+namespace glr {
+class Parser;
+struct Tables;
+}  // namespace glr
+
 namespace Veltra::Penwork::Recognizer {
+
+// The generated tables of the citation grammar.
+const glr::Tables& CitationGrammarTables() noexcept;
 
 // Parses `input`, a citation already prepared by NormalizeCitation (lower case,
 // no leading blanks), over the whole of its length. On success sets
@@ -19,6 +27,13 @@ namespace Veltra::Penwork::Recognizer {
 // untouched and returns false. `input` must not be one of the outputs.
 bool ParseCitation(const std::string& input, std::string& normalized, std::string& category,
                    std::string& error);
+
+// ParseCitation on a parser the caller made over CitationGrammarTables(), for
+// callers that look at the parser afterwards (reduction counts, memory). The
+// parser's hooks and globals are set here for this parse; its other settings
+// (coverage, limits) are the caller's.
+bool ParseCitationWith(glr::Parser& parser, const std::string& input, std::string& normalized,
+                       std::string& category, std::string& error);
 
 // The end of ParseCitation once the parser has run and its actions have filled
 // `record`. `treeReturned` says whether the parser produced a tree and
