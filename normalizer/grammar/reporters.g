@@ -309,7 +309,7 @@ admiralty_reports
     | /pet(\.?|ers(\')?)/ /adm(\.?|iralty)/            => _"peters admiralty"
     | /abb(\.?|ott)/ /adm(\.?|iralty)/                 => _"abbott admiralty"
     | ( /newb(\.?|erry(\'s)?)/ (/adm(\.?|iralty)/)?    => _"newberry admiralty"
-      | /olcott(\'s)?)/ (/adm(\.?|iralty)/)?           => _"olcott admiralty"
+      | /olcott(\'s)?/ (/adm(\.?|iralty)/)?           => _"olcott admiralty"
       )                                                => _$0
     ) matchReports? usAny?                            => _$0
   ;
@@ -323,17 +323,17 @@ circuit_court_reports
     | /hayw(\.?|ood)/ and /h(\.?|azelton(\'s)?)/       => _"haywood and hazelton"
     | /hempst(\.?|ead(\'s)?)/                          => _"hempstead"
     | /mcall(\.?|ister(\'s)?)/                         => _"mcallister"
-    | /j\.?/ /w\.?/ /wall(\.?|ace(\'s)?))/             => _"j w wallace"
+    | /j\.?/ /w\.?/ /wall(\.?|ace(\'s)?)/             => _"j w wallace"
     | /taney(\'s)?/                                    => _"taney"
     | /wall\.?|ace/ /jr\.?/                            => _"j w wallace"
     | /woods(\')?/                                     => _"woods"
     | /baldw(\.?|in(\'s)?)/                            => _"baldwin"
     | /blatchf(\.?|ord)/                               => _"blatchford"
-    | /holmes(\')?)/                                   => _"holmes"
+    | /holmes(\')?/                                   => _"holmes"
     | /mccrary(\'s)?/                                  => _"mccrary"
     | /paine(\'s)?/                                    => _"paine"
     | /saw(\.?|yer(\'s)?)/                             => _"sawyer"
-    | /story(\'s)?)/                                   => _"story"
+    | /story(\'s)?/                                   => _"story"
     | /sumn(\.?|er(\'s)?)/                             => _"sumner"
     | /woodb(\.?|ury)/ and /m(\.?|inot(\'s)?)/         => _"woodbury and minot"
     | /woolw(\.?|orth(\'s)?)/                          => _"woolworth"
@@ -377,7 +377,7 @@ national_bank
 patent_cases
   : ( ((/mac\.?/ /a\.?/) | /macarthur(\'s)?/)          => _"macarthur"
     | /fish(\.?|er(\'s)?)/ us?                         => _"fisher"
-    | /robb(\'s)?)/                                    => _"robb"
+    | /robb(\'s)?/                                    => _"robb"
     ) patent cases dcAny?                             => =$0 _"patent cases"
   ;
 
@@ -549,7 +549,8 @@ appealsOrAppellate : ("appeals" | "appellate" | /app\.?/ | /ap\.?/) => _"appella
 
 appellate : /ap(\.?|p\.?|pellate)/                    => _"appellate" ;
 
-appendix_1 : /appx\.?|'appendix')/                    => _"appx" ;
+// The word is accepted plain as well as in quotes.
+appendix_1 : /appx\.?|'appendix'|appendix/           => _"appx" ;
 
 appendix : ("appendix" | /appx\.?/)                   => _"appendix" ;
 
