@@ -1,16 +1,27 @@
 // Speed of the citation normalizer's entry point and of the catalogue lookups
 // the citation recognizer makes for every candidate. Each benchmark reports
-// items per second and the heap allocations per call ("allocs/call").
+// items per second and the heap allocations per call ("allocs/call"); the
+// size of the citation grammar's parse tables is printed in the context
+// header.
+//
+// The case-citation and other-family mixes run twice: through
+// NormalizeCitation as the recognizer calls it (a parser made for every
+// parse), and with one parser kept for all parses, which shows what making
+// and freeing the parser costs.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "glr/parser.h"
+#include "glr/tables.h"
 #include "normalizer/normalize_citation.h"
+#include "normalizer/parse_citation.h"
 #include "normalizer/reporter_catalogue.h"
 
 namespace {
@@ -59,6 +70,84 @@ const std::vector<std::string>& Candidates() {
     return candidates;
 }
 
+// Case citations of every kind the recognizer tags: regional, federal, state,
+// nominative and universal reporters, with pin pages and parenthesised courts.
+const std::vector<std::string>& CaseCitations() {
+    static const std::vector<std::string> candidates = {
+        "410 U.S. 113",
+        "123 F. Supp. 2d 456",
+        "5 F.3d 1234",
+        "93 S. Ct. 705",
+        "35 L. Ed. 2d 147",
+        "12 A.2d 345",
+        "234 N.E.2d 567",
+        "45 So. 2d 678",
+        "789 P.2d 12",
+        "321 S.W.3d 654",
+        "98 N.W.2d 76",
+        "150 Cal. App. 4th 1",
+        "25 N.Y.2d 100",
+        "77 Ill. 2d 88, 90",
+        "5 Wend. 10",
+        "3 Johns. Ch. 1",
+        "2009-Ohio-1234",
+        "2004 UT 45",
+        "95-123 (La. 1/2/1996)",
+        "123 B.R. 456",
+    };
+    return candidates;
+}
+
+// The other families: statutes, regulations, securities, EU, UK, patents and
+// congressional material.
+const std::vector<std::string>& OtherFamilies() {
+    static const std::vector<std::string> candidates = {
+        "42 U.S.C. \xa7 1983",
+        "17 C.F.R. 240.10b-5",
+        "pub. l. no. 107-204",
+        "1 Stat. 2",
+        "sr-nyse-04-012",
+        "release no. 34-12345",
+        "case c-123/04",
+        "directive 85/374/eec",
+        "us patent 5,123,456",
+        "application 10/123,456",
+        "H.R. 1234, 108 Cong",
+    };
+    return candidates;
+}
+
+glr::Parser& KeptParser() {
+    static glr::Parser parser(CitationGrammarTables());
+    return parser;
+}
+
+bool ParseWithKeptParser(const std::string& input, std::string& normalized, std::string& category,
+                         std::string& error) {
+    return ParseCitationWith(KeptParser(), input, normalized, category, error);
+}
+
+void RunMix(benchmark::State& state, const std::vector<std::string>& candidates, ParseFunction parse) {
+    std::string citation;
+    std::string category;
+    std::size_t i = 0;
+    long calls = 0;
+    long accepted = 0;
+    const long before = g_allocations.load();
+    for (auto _ : state) {
+        citation = candidates[i];
+        category.clear();
+        const bool ok = NormalizeCitationWith(citation, category, parse);
+        benchmark::DoNotOptimize(citation.data());
+        accepted += ok;
+        if (++i == candidates.size()) i = 0;
+        ++calls;
+    }
+    if (accepted != calls) state.SkipWithError("a candidate of the mix was not accepted");
+    state.SetItemsProcessed(calls);
+    state.counters["allocs/call"] = double(g_allocations.load() - before) / double(calls ? calls : 1);
+}
+
 void BM_NormalizeCitation(benchmark::State& state) {
     const std::vector<std::string>& candidates = Candidates();
     std::string citation;
@@ -78,6 +167,53 @@ void BM_NormalizeCitation(benchmark::State& state) {
     state.counters["allocs/call"] = double(g_allocations.load() - before) / double(calls ? calls : 1);
 }
 BENCHMARK(BM_NormalizeCitation);
+
+void BM_CaseCitations(benchmark::State& state) { RunMix(state, CaseCitations(), &ParseCitation); }
+BENCHMARK(BM_CaseCitations);
+
+void BM_CaseCitationsKeptParser(benchmark::State& state) { RunMix(state, CaseCitations(), &ParseWithKeptParser); }
+BENCHMARK(BM_CaseCitationsKeptParser);
+
+void BM_OtherFamilies(benchmark::State& state) { RunMix(state, OtherFamilies(), &ParseCitation); }
+BENCHMARK(BM_OtherFamilies);
+
+void BM_OtherFamiliesKeptParser(benchmark::State& state) {
+    RunMix(state, OtherFamilies(), &ParseWithKeptParser);
+}
+BENCHMARK(BM_OtherFamiliesKeptParser);
+
+// The size of the generated parse tables: states, productions, the action,
+// goto and lookahead arrays and the terminal scanners.
+std::string ParseTableSummary() {
+    const glr::Tables& t = CitationGrammarTables();
+    std::size_t shifts = 0, gotos = 0, reduces = 0, rhs = 0, lookaheadSets = 0;
+    for (uint32_t s = 0; s < t.nstates; ++s) {
+        const glr::StateInfo& st = t.states[s];
+        shifts += st.shift_count;
+        gotos += st.goto_count;
+        reduces += st.reduce_count;
+        for (uint32_t r = 0; r < st.reduce_count; ++r) {
+            lookaheadSets = std::max<std::size_t>(lookaheadSets, t.reduces[st.reduce_first + r].lookahead + 1);
+        }
+    }
+    for (uint32_t p = 0; p < t.nproductions; ++p) rhs += t.productions[p].length;
+    std::size_t scannerStates = 0;
+    std::size_t bytes = t.nstates * sizeof(glr::StateInfo) + shifts * sizeof(glr::ShiftEntry) +
+                        gotos * sizeof(glr::GotoEntry) + reduces * sizeof(glr::ReduceEntry) +
+                        t.nproductions * sizeof(glr::ProductionInfo) + rhs * sizeof(uint32_t) +
+                        lookaheadSets * t.lookahead_words * sizeof(uint64_t);
+    for (uint32_t i = 0; i < t.nscanners; ++i) {
+        const glr::ScannerInfo& sc = t.scanners[i];
+        scannerStates += sc.nstates;
+        bytes += 256 + std::size_t(sc.nstates) * sc.nclasses * sizeof(uint32_t) +
+                 (sc.nstates + 1) * sizeof(uint32_t) + sc.accept_first[sc.nstates] * sizeof(uint16_t);
+    }
+    return std::to_string(t.nstates) + " LR states, " + std::to_string(t.nproductions) + " productions, " +
+           std::to_string(t.nterminals) + " terminals, " + std::to_string(shifts) + " shifts, " +
+           std::to_string(gotos) + " gotos, " + std::to_string(reduces) + " reduces, " +
+           std::to_string(lookaheadSets) + " lookahead sets, " + std::to_string(scannerStates) +
+           " scanner states; " + std::to_string(bytes / 1024) + " KiB";
+}
 
 void BM_ReporterLookups(benchmark::State& state) {
     const char* const normalized[] = {"410 us 113", "123 f supp 2d 456", "5 f 3d 1234",
@@ -100,4 +236,11 @@ BENCHMARK(BM_ReporterLookups);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::AddCustomContext("citation parse tables", ParseTableSummary());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
