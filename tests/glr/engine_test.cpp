@@ -9,6 +9,8 @@
 
 #include "glrtest_ambiguity.h"
 #include "glrtest_epsilon.h"
+#include "glrtest_readme.h"
+#include "glrtest_ref_ambiguous.h"
 #include "glr/parser.h"
 #include "glrtest_scanning.h"
 #include "tests/glr/test_routines.h"
@@ -239,6 +241,17 @@ TEST(Actions, EveryValueIsFreedOnce) {
   EXPECT_GT(c.made - made, 0);
 }
 
+TEST(Actions, TheWorkedExampleOfTheReadme) {
+  Harness h(glrtest_readme::tables());
+  EXPECT_EQ(h.run("410 u.s. 113").value, "410 us 113");
+  EXPECT_EQ(h.run("5 u. s. 7, 9").value, "5 us 7 at 9");
+  EXPECT_EQ(h.run("123 f. supp. (2d) 456").value, "123 f supp 2d 456");
+  EXPECT_EQ(h.run("1 f 2").value, "1 f 2");
+  Outcome date = h.run("7/4/1976");
+  EXPECT_EQ(date.value, "07/04/1976");
+  EXPECT_EQ(date.globals.category, "Date");
+}
+
 // ---- Limits, threads, coverage ------------------------------------------------------
 
 TEST(Limits, ExceededBudgetFailsTheParseAndTheParserStaysUsable) {
@@ -258,6 +271,46 @@ TEST(Limits, ExceededBudgetFailsTheParseAndTheParserStaysUsable) {
   h.parser.set_limits(small_input);
   EXPECT_FALSE(h.run("1 x x x").ok);
   EXPECT_TRUE(h.parser.budget_exceeded());
+}
+
+TEST(Limits, PathologicalInputsStopAtTheDefaultLimits) {
+  glr::Parser p(glrtest_ref_ambiguous::tables());
+  p.set_free_node_hook(glrtest::free_value);
+  TestGlobals g;
+  p.set_globals(&g);
+  std::string as(200, 'a');  // every split of the input is a reading
+  EXPECT_FALSE(p.parse(as.data(), as.size()));
+  EXPECT_TRUE(p.budget_exceeded());
+  EXPECT_EQ(p.syntax_errors(), 0u);
+  EXPECT_TRUE(p.parse("a a a", 5));
+
+  // A tree deeper than the depth limit fails instead of exhausting the stack.
+  Harness h(glrtest_epsilon::tables());
+  std::string deep = "[y";
+  for (int i = 0; i < 5000; ++i) deep += " x";
+  deep += "]";
+  EXPECT_FALSE(h.run(deep).ok);
+  EXPECT_TRUE(h.parser.budget_exceeded());
+  EXPECT_EQ(h.run("[ y x x ]").value, "((yx)x)");
+}
+
+TEST(Limits, ArbitraryBytesNeverBreakTheParser) {
+  const glr::Tables* grammars[] = {&glrtest_ambiguity::tables(), &glrtest_scanning::tables(),
+                                   &glrtest_epsilon::tables(), &glrtest_readme::tables()};
+  const std::string alphabet = "abcdefhkqstuxyz0123456789 \t\n/.,;:()[]<>!^=~-\xa7\xc2";
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+  for (const glr::Tables* t : grammars) {
+    Harness h(*t);
+    for (int i = 0; i < 2000; ++i) {
+      std::string in;
+      size_t len = (next() >> 8) % 40;
+      for (size_t k = 0; k < len; ++k) in += alphabet[(next() >> 8) % alphabet.size()];
+      Outcome o = h.run(in, 0);
+      ASSERT_EQ(o.ok, o.errors == 0 && !h.parser.budget_exceeded()) << in;
+    }
+  }
+  EXPECT_EQ(glrtest::counts().made, glrtest::counts().freed);
 }
 
 TEST(Threads, ParsersOnTwoThreadsShareOnlyTheTables) {

@@ -119,6 +119,7 @@ struct Routines {
     if (std::string* v = str(c.child_value(k)))
       while (v->size() < 2) v->insert(v->begin(), '0');
   }
+  static void PadTwoDigits(glr::ActionContext& c, unsigned k) { Pad(c, k); }
   // %action Mark
   static void Mark(glr::ActionContext& c) {
     ++globals(c).marks;
