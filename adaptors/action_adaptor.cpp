@@ -23,25 +23,6 @@ HRESULT StoreString(BSTR* out, const OLECHAR* text) {
     return BSTRUtil::HrAllocString(out, copy);
 }
 
-// Frees a string handed out by Office unless something took it over.
-class OwnedBstr {
-public:
-    OwnedBstr() = default;
-    OwnedBstr(const OwnedBstr&) = delete;
-    OwnedBstr& operator=(const OwnedBstr&) = delete;
-    ~OwnedBstr() { SysFreeString(bstr_); }
-    BSTR* Address() { return &bstr_; }
-    // The string as a _bstr_t that owns it from now on.
-    _bstr_t Take() {
-        BSTR taken = bstr_;
-        bstr_ = nullptr;
-        return _bstr_t(taken, false);  // frees `taken` itself if it throws
-    }
-
-private:
-    BSTR bstr_ = nullptr;
-};
-
 }  // namespace
 
 SmartTag2ActionAdaptorImpl::SmartTag2ActionAdaptorImpl(std::vector<boost::shared_ptr<IActionImpl>> actions,
@@ -240,18 +221,19 @@ HRESULT SmartTag2ActionAdaptorImpl::InvokeVerb(int verbId, BSTR, IDispatch*, ISm
         HRESULT hr = properties->get_Count(&count);
         if (hr != S_OK) return hr;
         for (INT index = 0; index < count; ++index) {
-            OwnedBstr key, value;
-            hr = properties->get_KeyFromIndex(index, key.Address());
+            // Each string the bag hands out is owned by a _bstr_t from the
+            // moment it arrives, so it is freed on every path.
+            _bstr_t key, value;
+            hr = properties->get_KeyFromIndex(index, key.GetAddress());
             if (hr != S_OK) return hr;
-            hr = properties->get_ValueFromIndex(index, value.Address());
+            hr = properties->get_ValueFromIndex(index, value.GetAddress());
             if (hr != S_OK) return hr;
-            map[key.Take()] = value.Take();
+            map[key] = value;
         }
 
-        OwnedBstr name;
-        hr = get_VerbNameFromID(verbId, name.Address());
+        _bstr_t verbName;
+        hr = get_VerbNameFromID(verbId, verbName.GetAddress());
         if (hr != S_OK) return hr;
-        const _bstr_t verbName = name.Take();
         actions[verbActions[std::size_t(verbId)]]->Invoke(verbName, map);
         return S_OK;
     });
