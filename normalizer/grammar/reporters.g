@@ -5,7 +5,7 @@
 // court, series and qualifier words the reporter rules share.
 //
 // The state reporters dispatched from stateReporter live in states.g; number,
-// roman_number, us, us_date, upTo2nd, and and patent live in citation.g.
+// roman_number, us, us_date, upTo2nd, patent and the rule `and` live in citation.g.
 //
 // Action routines used here:
 //   @RejectZeroPinPage  Runs after a pin page introduced by "p", "p." or "page"
