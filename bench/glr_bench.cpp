@@ -7,6 +7,7 @@
 #include "glr/parser.h"
 #include "glrbench_ambiguous.h"
 #include "glrbench_citations.h"
+#include "normalizer/parse_citation.h"
 #include "tests/glr/test_routines.h"
 
 namespace {
@@ -82,6 +83,31 @@ void BM_Worst200Citation(benchmark::State& state) {
   parse_loop(state, glrbench_citations::tables(), in, false);
 }
 BENCHMARK(BM_Worst200Citation);
+
+// The citation grammar itself, through the normalizer's parse routine, on a
+// parser reused from one parse to the next.
+void BM_CitationGrammar(benchmark::State& state, const char* text) {
+  namespace rec = Veltra::Penwork::Recognizer;
+  glr::Parser parser(rec::CitationGrammarTables());
+  std::string input = text, normalized, category, error;
+  bool ok = false;
+  for (auto _ : state) {
+    ok = rec::ParseCitationWith(parser, input, normalized, category, error);
+    benchmark::DoNotOptimize(ok);
+  }
+  state.SetItemsProcessed(state.iterations());
+  state.counters["parsed"] = ok;
+  state.counters["work"] = static_cast<double>(parser.stats().work);
+  state.counters["forest"] = static_cast<double>(parser.stats().forest_nodes);
+  state.counters["arena_bytes"] = static_cast<double>(parser.memory_in_use());
+}
+BENCHMARK_CAPTURE(BM_CitationGrammar, us, "410 u.s. 113");
+BENCHMARK_CAPTURE(BM_CitationGrammar, f_supp, "123 f. supp. 2d 456");
+BENCHMARK_CAPTURE(BM_CitationGrammar, regional, "12 a.2d 345");
+BENCHMARK_CAPTURE(BM_CitationGrammar, state_app, "45 cal. app. 4th 1234");
+BENCHMARK_CAPTURE(BM_CitationGrammar, usc, "42 u.s.c. 1983");
+BENCHMARK_CAPTURE(BM_CitationGrammar, twelve_tokens, "123 f. supp. 2d 456, 458 (s.d.n.y. 1999)");
+BENCHMARK_CAPTURE(BM_CitationGrammar, no_parse, "410u.s.113");
 
 }  // namespace
 

@@ -225,6 +225,7 @@ struct Parser::Impl {
   std::vector<GssNode*> queue;      // nodes whose reductions are pending
   std::vector<Token> tokens;        // tokens at the current level
   std::vector<uint32_t> lookahead;  // distinct terminals at the current level
+  std::vector<uint64_t> usable;     // terminals the current level's states can use
   uint32_t level = 0;
   SymNode* root = nullptr;
   GssNode* initial = nullptr;

@@ -251,37 +251,51 @@ void Parser::Impl::scan(uint32_t p) {
     lookahead.push_back(0);
     return;
   }
+  // The scanners and the terminals that the level's states can use. States
+  // that reductions add here only shift terminals in the lookahead of the
+  // reduction that made them, so the level's first nodes cover them.
   uint64_t mask = 0;
-  for (GssNode* n = level_head[p]; n; n = n->next_in_level) mask |= tables.states[n->state].scanners;
+  const uint32_t words = tables.lookahead_words;
+  usable.assign(words, 0);
+  for (GssNode* n = level_head[p]; n; n = n->next_in_level) {
+    const StateInfo& st = tables.states[n->state];
+    mask |= st.scanners;
+    const uint64_t* bits = tables.lookaheads + size_t{st.usable} * words;
+    for (uint32_t w = 0; w < words; ++w) usable[w] |= bits[w];
+  }
+  auto wanted = [&](uint32_t t) { return (usable[t >> 6] >> (t & 63)) & 1; };
   for (uint32_t si = 0; mask; ++si, mask >>= 1) {
     if (!(mask & 1)) continue;
     const ScannerInfo& sc = tables.scanners[si];
     uint32_t state = 1;
-    const uint16_t* prev = sc.accept_terms + sc.accept_first[1];
-    const uint16_t* prev_end = sc.accept_terms + sc.accept_first[2];
+    uint32_t prev_at = sc.accept_at[1];
     uint32_t len = 0;
     while (p + len < length) {
       uint32_t next =
           sc.transitions[size_t{state} * sc.nclasses + sc.byte_class[static_cast<uint8_t>(input[p + len])]];
       if (!next) break;
       ++len;
-      const uint16_t* cur = sc.accept_terms + sc.accept_first[next];
-      const uint16_t* cur_end = sc.accept_terms + sc.accept_first[next + 1];
+      uint32_t cur_at = sc.accept_at[next];
       // Terminals accepting at len-1 but not at len end a maximal run there.
-      if (len > 1) {
-        const uint16_t* c = cur;
-        for (const uint16_t* a = prev; a != prev_end; ++a) {
-          while (c != cur_end && *c < *a) ++c;
-          if (c == cur_end || *c != *a) tokens.push_back({*a, len - 1, nullptr});
+      if (cur_at != prev_at && len > 1) {
+        const uint16_t* a = sc.accept_pool + prev_at + 1;
+        const uint16_t* a_end = a + a[-1];
+        const uint16_t* c = sc.accept_pool + cur_at + 1;
+        const uint16_t* c_end = c + c[-1];
+        for (; a != a_end; ++a) {
+          while (c != c_end && *c < *a) ++c;
+          if ((c == c_end || *c != *a) && wanted(*a)) tokens.push_back({*a, len - 1, nullptr});
         }
       }
-      prev = cur;
-      prev_end = cur_end;
+      prev_at = cur_at;
       state = next;
     }
     charge_work(len + 1);
-    if (len > 0)
-      for (const uint16_t* a = prev; a != prev_end; ++a) tokens.push_back({*a, len, nullptr});
+    if (len > 0) {
+      const uint16_t* a = sc.accept_pool + prev_at + 1;
+      for (const uint16_t* a_end = a + a[-1]; a != a_end; ++a)
+        if (wanted(*a)) tokens.push_back({*a, len, nullptr});
+    }
   }
   for (const Token& t : tokens)
     if (std::find(lookahead.begin(), lookahead.end(), t.terminal) == lookahead.end())

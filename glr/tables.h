@@ -12,7 +12,7 @@ namespace glr {
 
 class ActionContext;
 
-inline constexpr uint32_t kTablesFormat = 3;
+inline constexpr uint32_t kTablesFormat = 5;
 
 using ActionFn = void (*)(ActionContext&);
 
@@ -52,17 +52,20 @@ struct StateInfo {
   uint32_t goto_first, goto_count;      // sorted by symbol
   uint32_t reduce_first, reduce_count;  // in production order
   uint64_t scanners;                    // bit i: scanner i has a terminal this state can use
+  uint32_t usable;                      // lookahead set of the terminals the state shifts or reduces on
 };
 
 // One DFA over byte classes. State 0 is dead, state 1 the start; a state's
-// accept list names the terminals whose expression matches the bytes read so far.
+// accept list names the terminals whose expression matches the bytes read so
+// far. Lists live in a pool as a count followed by the terminals in ascending
+// order; equal lists are stored once, so equal offsets mean equal lists.
 struct ScannerInfo {
   uint32_t nstates;
   uint32_t nclasses;
   const uint8_t* byte_class;      // [256]
   const uint32_t* transitions;    // [nstates * nclasses]
-  const uint32_t* accept_first;   // [nstates + 1]
-  const uint16_t* accept_terms;
+  const uint32_t* accept_at;      // [nstates]: offset of the state's list in accept_pool
+  const uint16_t* accept_pool;
 };
 
 struct Tables {

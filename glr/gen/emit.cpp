@@ -194,7 +194,7 @@ void emit(const Grammar& g, const Tables& t, const EmitOptions& opt, std::string
       << ", " << static_cast<unsigned long long>(st.gotos.size()) << ", "
       << static_cast<unsigned long long>(reduces.size() / 2) << ", "
       << static_cast<unsigned long long>(st.reduces.size()) << ", " << static_cast<unsigned long long>(st.scanners)
-      << "u},\n";
+      << "ull, " << static_cast<unsigned long long>(st.usable) << "},\n";
     for (auto [a, b] : st.shifts) shifts.insert(shifts.end(), {static_cast<unsigned>(a), static_cast<unsigned>(b)});
     for (auto [a, b] : st.gotos) gotos.insert(gotos.end(), {static_cast<unsigned>(a), static_cast<unsigned>(b)});
     for (auto [a, b] : st.reduces) reduces.insert(reduces.end(), {static_cast<unsigned>(a), static_cast<unsigned>(b)});
@@ -223,15 +223,29 @@ void emit(const Grammar& g, const Tables& t, const EmitOptions& opt, std::string
     std::string n = std::to_string(i);
     s.array("uint8_t", ("kClass" + n).c_str(), d.byte_class);
     s.array("uint32_t", ("kTrans" + n).c_str(), d.trans);
-    s.array("uint32_t", ("kAcceptFirst" + n).c_str(), d.accept_first);
-    s.array("uint16_t", ("kAcceptTerms" + n).c_str(), d.accept_terms);
+    std::map<std::vector<uint16_t>, uint32_t> pooled;
+    std::vector<uint32_t> at;
+    std::vector<uint16_t> pool;
+    for (int st = 0; st < d.nstates(); ++st) {
+      std::vector<uint16_t> list(d.accept_terms.begin() + d.accept_first[st],
+                                 d.accept_terms.begin() + d.accept_first[st + 1]);
+      auto it = pooled.find(list);
+      if (it == pooled.end()) {
+        it = pooled.emplace(list, static_cast<uint32_t>(pool.size())).first;
+        pool.push_back(static_cast<uint16_t>(list.size()));
+        pool.insert(pool.end(), list.begin(), list.end());
+      }
+      at.push_back(it->second);
+    }
+    s.array("uint32_t", ("kAcceptAt" + n).c_str(), at);
+    s.array("uint16_t", ("kAcceptPool" + n).c_str(), pool);
   }
   s << "const glr::ScannerInfo kScanners[] = {\n";
   for (size_t i = 0; i < t.scanners.size(); ++i) {
     std::string n = std::to_string(i);
     s << "  {" << static_cast<unsigned long long>(t.scanners[i].nstates()) << ", "
       << static_cast<unsigned long long>(t.scanners[i].nclasses) << ", kClass" << n << ", kTrans" << n
-      << ", kAcceptFirst" << n << ", kAcceptTerms" << n << "},\n";
+      << ", kAcceptAt" << n << ", kAcceptPool" << n << "},\n";
   }
   if (t.scanners.empty()) s << "  {0, 0, nullptr, nullptr, nullptr, nullptr},\n";
   s << "};\n\n}  // namespace\n\n";

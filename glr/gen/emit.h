@@ -17,6 +17,7 @@ struct Tables {
     std::vector<std::pair<int, int>> gotos;    // nonterminal -> state, sorted
     std::vector<std::pair<int, int>> reduces;  // production, lookahead set
     uint64_t scanners = 0;
+    int usable = 0;  // lookahead set: terminals shifted or reduced on
   };
   std::vector<State> states;
   std::vector<std::vector<uint64_t>> lookaheads;

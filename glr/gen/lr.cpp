@@ -228,6 +228,20 @@ bool build_tables(const Grammar& g, Tables& out, Diagnostics& diags) {
     diags.error(g.symbols[g.start].loc, "too many terminals for the scanner tables");
     return false;
   }
+  // Per state, the terminals it can use at all; identical sets are shared.
+  std::map<std::vector<uint64_t>, int> usable_sets;
+  for (auto& st : out.states) {
+    std::vector<uint64_t> bits(words, 0);
+    for (const auto& [t, s] : st.shifts) set_bit(bits, t);
+    for (const auto& [p, la] : st.reduces)
+      for (int w = 0; w < words; ++w) bits[w] |= out.lookaheads[la][w];
+    auto found = usable_sets.find(bits);
+    if (found == usable_sets.end()) {
+      found = usable_sets.emplace(bits, static_cast<int>(out.lookaheads.size())).first;
+      out.lookaheads.push_back(bits);
+    }
+    st.usable = found->second;
+  }
   for (auto& st : out.states) {
     for (const auto& [t, s] : st.shifts)
       if (scanner_of[t] >= 0) st.scanners |= uint64_t{1} << scanner_of[t];

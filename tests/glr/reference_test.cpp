@@ -41,8 +41,9 @@ std::vector<std::pair<uint32_t, size_t>> matches(const glr::Tables& t, const std
     for (uint32_t si = 0; si < t.nscanners; ++si) {
       const glr::ScannerInfo& sc = t.scanners[si];
       auto accepts = [&](uint32_t state) {
-        for (uint32_t i = sc.accept_first[state]; i < sc.accept_first[state + 1]; ++i)
-          if (sc.accept_terms[i] == term) return true;
+        const uint16_t* list = sc.accept_pool + sc.accept_at[state];
+        for (uint16_t i = 1; i <= list[0]; ++i)
+          if (list[i] == term) return true;
         return false;
       };
       // Which lengths does the terminal match?
