@@ -1,0 +1,204 @@
+#include "recognizers/citation_recognizer.h"
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include <boost/regex.hpp>
+#include <boost/tokenizer.hpp>
+
+#include "normalizer/normalize_citation.h"
+#include "normalizer/reporter_catalogue.h"
+#include "platform/codepage.h"
+#include "platform/debug_output.h"
+
+namespace Veltra {
+namespace Penwork {
+namespace Recognizer {
+
+namespace {
+
+const std::size_t kMaxCheckedWords = 10;
+
+// How candidates are found.
+//
+// The candidate pattern reads: a volume (digits, perhaps one letter a or b),
+// white space, one to five words of up to eight letters and periods with
+// digits allowed inside ("U.S.", "F.", "Supp.", "2d"), then a page. Run as
+// written, with backtracking, the pattern is slow on ordinary prose: every
+// number followed by words is tried against every way of splitting each word
+// between its two letter runs, and most numbers in an opinion (dates, counts,
+// section numbers) end up failing after all of them were tried.
+//
+// The pattern compiled here finds the same matches more cheaply:
+//   - Each word, with the white space after it, is an atomic group. A word
+//     cannot contain white space and must be followed by some, so any way of
+//     matching it covers the same whole word; and whether the white space
+//     after it is taken by the word or by the "\s*" before the page, the
+//     match goes on from the same place. Trying the other splits can change
+//     nothing, so they are not tried. The number of words still backs off
+//     from five to one, which is what finds "12 F. 2" in "12 F. 2d (1990)".
+//   - The groups do not capture; only the whole match is used.
+//   - A match starts with a digit, so the search is started only at digits,
+//     found through a table of the library's digit class. When a search
+//     anchored at the first digit of a run fails, one anchored later in the
+//     same run fails too (the volume would only be shorter, with the same
+//     text after it), so the rest of the run is skipped.
+// The unit tests run both patterns side by side on the same texts.
+const wchar_t kCandidatePattern[] =
+    L"\\d+[ab]?\\s+(?:(?>[.a-zA-Z]{0,4}[0-9]*[.a-zA-Z]{1,4}\\s+)){1,5}\\s*\\d+";
+
+// The compiled pattern and the digit table, built once and then only read;
+// boost::basic_regex may be matched from several threads at once.
+struct CandidatePattern {
+    boost::wregex pattern;
+    std::vector<bool> isDigit;  // by UTF-16 code unit
+
+    CandidatePattern()
+        : pattern(kCandidatePattern, boost::regex_constants::perl | boost::regex_constants::icase),
+          isDigit(0x10000) {
+        const auto& traits = pattern.get_traits();
+        const wchar_t digitClass[] = L"d";
+        const auto digit = traits.lookup_classname(digitClass, digitClass + 1);
+        for (std::size_t c = 0; c < isDigit.size(); ++c) isDigit[c] = traits.isctype(wchar_t(c), digit);
+    }
+
+    static const CandidatePattern& Get() {
+        static const CandidatePattern compiled;
+        return compiled;
+    }
+};
+
+// The text, one wchar_t per UTF-16 code unit, followed by one blank. Code
+// units are copied as they are (surrogates stay unpaired) so that offsets in
+// the copy are offsets in the original: where wchar_t is 32 bits wide,
+// combining surrogate pairs would shift every later position by one per
+// character outside the BMP. A lone surrogate is neither a digit, white
+// space nor a letter, just as a whole supplementary character would be.
+std::wstring PaddedText(const OLECHAR* chars, std::size_t n) {
+    std::wstring padded;
+    padded.reserve(n + 1);
+    for (std::size_t i = 0; i < n; ++i) padded.push_back(static_cast<wchar_t>(chars[i]));
+    padded.push_back(L' ');
+    return padded;
+}
+
+// The leading decimal number of `word` as formatted stream input reads an
+// int: an optional sign, then digits up to the first other character ("12a"
+// gives 12). False when there is no digit or the number does not fit.
+bool LeadingInt(const std::string& word, std::int32_t& value) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < word.size() && (word[i] == '+' || word[i] == '-')) negative = word[i++] == '-';
+    const std::size_t firstDigit = i;
+    std::int64_t magnitude = 0;
+    const std::int64_t limit = negative ? -std::int64_t(std::numeric_limits<std::int32_t>::min())
+                                        : std::int64_t(std::numeric_limits<std::int32_t>::max());
+    for (; i < word.size() && word[i] >= '0' && word[i] <= '9'; ++i) {
+        magnitude = magnitude * 10 + (word[i] - '0');
+        if (magnitude > limit) return false;
+    }
+    if (i == firstDigit) return false;
+    value = std::int32_t(negative ? -magnitude : magnitude);
+    return true;
+}
+
+void Debug(const OLECHAR* line) { OutputDebugStringW(line); }
+
+}  // namespace
+
+CitationCandidateScanner::CitationCandidateScanner(const OLECHAR* chars, std::size_t length)
+    : text(PaddedText(chars, chars ? length : 0)) {}
+
+bool CitationCandidateScanner::Next(std::size_t& position, std::size_t& length) {
+    const CandidatePattern& compiled = CandidatePattern::Get();
+    const auto digit = [&](std::size_t i) { return compiled.isDigit[std::size_t(text[i]) & 0xFFFF]; };
+    boost::match_results<std::wstring::const_iterator> match;
+    while (at < text.size()) {
+        if (!digit(at)) {
+            ++at;
+            continue;
+        }
+        if (boost::regex_search(text.cbegin() + at, text.cend(), match, compiled.pattern,
+                                boost::match_continuous)) {
+            // A match ends in a digit, so it never reaches the added blank.
+            position = at;
+            length = std::size_t(match.length());
+            at += length;
+            return true;
+        }
+        while (at < text.size() && digit(at)) ++at;
+    }
+    return false;
+}
+
+RecognizerCitationImpl::RecognizerCitationImpl(const _bstr_t& typeName, NormalizeFn normalize)
+    : typeName(typeName), normalize(std::move(normalize)) {
+    // The reporter catalogue is constant data and needs no building; the
+    // pattern is compiled here so that a first Recognize does not pay for it.
+    CandidatePattern::Get();
+}
+
+RecognizerCitationImpl::~RecognizerCitationImpl() {}
+
+boost::shared_ptr<RecognizerCitationImpl> RecognizerCitationImpl::WithNormalizer(const _bstr_t& typeName,
+                                                                                   NormalizeFn normalize) {
+    return boost::shared_ptr<RecognizerCitationImpl>(new RecognizerCitationImpl(typeName, std::move(normalize)));
+}
+
+bool RecognizerCitationImpl::HasPlausibleVolume(const std::string& canonical) {
+    typedef boost::tokenizer<boost::char_separator<char>> Words;
+    const Words split(canonical, boost::char_separator<char>(" "));
+    const std::vector<std::string> words(split.begin(), split.end());
+    if (words.empty()) return false;
+    if (words.size() > kMaxCheckedWords) return true;
+
+    std::int32_t volume;
+    if (!LeadingInt(words.front(), volume)) return false;
+    std::string reporter;
+    for (std::size_t i = 1; i + 1 < words.size(); ++i) {
+        if (i > 1) reporter += ' ';
+        reporter += words[i];
+    }
+    return IsValidReporterVolume(reporter, volume);
+}
+
+bool RecognizerCitationImpl::Recognize(const _bstr_t& text, CommitTagFn commit) {
+    const OLECHAR* chars = text;
+    const std::size_t n = chars ? text.length() : 0;
+    const _bstr_t citationKey(OLESTR("Citation"));
+
+    int committed = 0;
+    CitationCandidateScanner candidates(chars, n);
+    std::size_t position, length;
+    while (candidates.Next(position, length)) {
+        std::string candidate = smarttag::platform::WideToAnsi(chars + position, length);
+        std::string category;
+        if (!normalize(candidate, category)) {
+            Debug(OLESTR("Not a valid cite. Not recognized by cnormalizer.\n"));
+            continue;
+        }
+        // A statute or regulation reference is no reason to stop looking:
+        // the case citations after it in the same text still count.
+        if (!IsAcceptedCategory(category)) {
+            Debug(OLESTR("Not a citation category the recognizer tags.\n"));
+            continue;
+        }
+        if (!HasPlausibleVolume(candidate)) {
+            Debug(OLESTR("Not a valid volume for this reporter.\n"));
+            continue;
+        }
+
+        const smarttag::platform::OleString canonical = smarttag::platform::AnsiToWide(candidate);
+        TagPropertyMap properties;
+        properties[citationKey] = _bstr_t(canonical.c_str());
+        commit(citationKey, int(position + 1), int(length), properties);
+        ++committed;
+        Debug(OLESTR("Yes we have a valid cite.\n"));
+    }
+    return committed > 0;
+}
+
+}  // namespace Recognizer
+}  // namespace Penwork
+}  // namespace Veltra

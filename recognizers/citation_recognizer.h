@@ -1,0 +1,96 @@
+// RecognizerCitationImpl: finds legal citations in a run of document text.
+//
+// A candidate pattern cuts out runs shaped as a volume, one to five short
+// words and a page ("410 U.S. 113", "346 F. Supp. 2d 628"); each candidate
+// goes, as 8-bit text in the ANSI code page, to the citation normalizer. A
+// candidate becomes a tag only when the normalizer accepts it, its category is
+// one the recognizer offers (case reporters, slip opinions and the proprietary
+// document numbers; never statutes, regulations or the other families), and,
+// for canonical forms of at most ten words, its volume is within the range the
+// reporter catalogue knows for the reporter. A candidate that fails any of
+// these is skipped and the scan goes on with the next one.
+//
+// Each tag is committed with the type "Citation", its 1-based start and length
+// in UTF-16 code units of the text handed in, and one property, "Citation",
+// holding the canonical form. Every candidate leaves one line on the debugger
+// output saying what became of it.
+//
+// The recognizer is immutable after construction and keeps no state between
+// calls; the compiled pattern is built once per process and only read after
+// that, so concurrent Recognize calls are safe. Whatever the normalizer or the
+// regular-expression library throws (the latter, for example, when matching
+// exceeds its complexity limit) leaves Recognize for the adaptor to log; tags
+// committed before that stay committed.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include <boost/function.hpp>
+#include <boost/shared_ptr.hpp>
+
+#include "platform/export.h"
+#include "recognizers/recognizer.h"
+
+namespace Veltra {
+namespace Penwork {
+namespace Recognizer {
+
+// Walks the candidate runs of a text from its start, each search resuming
+// where the previous run ended. Positions and lengths are in UTF-16 code
+// units. The runs are exactly the successive matches of the pattern
+//   (\d+[ab]{0,1})\s+(([.a-zA-Z]{0,4}([0-9])*[.a-zA-Z]{1,4}\s+){1,5}\s*)(\d+)
+// matched without regard to case, with the regular-expression library's
+// digit and white-space classes. The text must outlive the scanner.
+class CitationCandidateScanner {
+public:
+    CitationCandidateScanner(const OLECHAR* text, std::size_t length);
+
+    // The next run; false when there is none. May throw what the
+    // regular-expression library throws.
+    bool Next(std::size_t& position, std::size_t& length);
+
+private:
+    std::wstring text;  // one wchar_t per code unit, then one blank
+    std::size_t at = 0;
+};
+
+class RecognizerCitationImpl : public IRecognizerImpl {
+public:
+    // Reads `citation` (8-bit text); on success replaces it with the canonical
+    // form, fills `category` (passed in empty) and returns true.
+    typedef boost::function<bool(std::string& citation, std::string& category)> NormalizeFn;
+
+    // `typeName` is the tag type reported to the adaptor; commits always use
+    // the type "Citation".
+    SMARTTAG_EXPORT static boost::shared_ptr<RecognizerCitationImpl> Ctor(const _bstr_t& typeName);
+
+    // The same recognizer over another normalizer; for tests of the
+    // recognizer's own steps. Not exported.
+    static boost::shared_ptr<RecognizerCitationImpl> WithNormalizer(const _bstr_t& typeName, NormalizeFn normalize);
+
+    ~RecognizerCitationImpl() override;
+
+    bool IsDisabled() override { return false; }
+    void GetTagTypes(TagTypeList& types) override { types.emplace_back(typeName, typeName); }
+    // A null text is empty. Returns true when at least one tag was committed.
+    bool Recognize(const _bstr_t& text, CommitTagFn commit) override;
+
+    // Whether the volume of a canonical citation is plausible for its
+    // reporter: the number at the start of the first word against the highest
+    // volume the catalogue knows for the words between the first and the last.
+    // Citations of more than ten words pass unchecked; an empty one, one whose
+    // first word does not start with a number, or whose number does not fit a
+    // 32-bit int, fails.
+    static bool HasPlausibleVolume(const std::string& canonical);
+
+private:
+    RecognizerCitationImpl(const _bstr_t& typeName, NormalizeFn normalize);
+
+    const _bstr_t typeName;
+    const NormalizeFn normalize;
+};
+
+}  // namespace Recognizer
+}  // namespace Penwork
+}  // namespace Veltra
