@@ -31,6 +31,7 @@
 #include "adaptors/recognizer_adaptor.h"
 #include "platform/codepage.h"
 #include "platform/in_memory_site.h"
+#include "recognizers/citation_recognizer.h"
 #include "recognizers/security_recognizer.h"
 #include "recognizers/transparency_recognizer.h"
 
@@ -109,7 +110,7 @@ std::vector<boost::shared_ptr<IRecognizerImpl>> BuildRecognizers(const Options& 
         if (!word.empty()) sectors.push_back(word);
 
     std::vector<boost::shared_ptr<IRecognizerImpl>> recognizers;
-    // The citation recognizer ("Citation") goes first once it exists.
+    recognizers.push_back(RecognizerCitationImpl::Ctor(Wide("Citation")));
     recognizers.push_back(RecognizerSecurityImpl::Ctor(Wide("Security"),
                                                        smarttag::host::VectorStringList::FromUtf8(sectors)));
     recognizers.push_back(RecognizerTransparencyImpl::Factory(Wide("Transparency")));
