@@ -66,6 +66,7 @@ struct ScannerInfo {
   const uint32_t* transitions;    // [nstates * nclasses]
   const uint32_t* accept_at;      // [nstates]: offset of the state's list in accept_pool
   const uint16_t* accept_pool;
+  uint32_t accept_pool_size;      // entries in accept_pool
 };
 
 struct Tables {

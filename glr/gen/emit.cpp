@@ -245,9 +245,9 @@ void emit(const Grammar& g, const Tables& t, const EmitOptions& opt, std::string
     std::string n = std::to_string(i);
     s << "  {" << static_cast<unsigned long long>(t.scanners[i].nstates()) << ", "
       << static_cast<unsigned long long>(t.scanners[i].nclasses) << ", kClass" << n << ", kTrans" << n
-      << ", kAcceptAt" << n << ", kAcceptPool" << n << "},\n";
+      << ", kAcceptAt" << n << ", kAcceptPool" << n << ", sizeof(kAcceptPool" << n << ") / sizeof(uint16_t)},\n";
   }
-  if (t.scanners.empty()) s << "  {0, 0, nullptr, nullptr, nullptr, nullptr},\n";
+  if (t.scanners.empty()) s << "  {0, 0, nullptr, nullptr, nullptr, nullptr, 0},\n";
   s << "};\n\n}  // namespace\n\n";
 
   int words = (g.nterminals + 63) / 64;

@@ -1,4 +1,4 @@
-// LR(0) automaton with SLR(1) reduce lookaheads, and the scanners.
+// LR(0) automaton with LALR(1) reduce lookaheads, and the scanners.
 //
 // Conflicts are expected and kept: the runtime follows every action. The
 // lookahead sets only prune reductions that cannot lead anywhere; a state's
@@ -44,6 +44,184 @@ void build_scanners(const Grammar& g, const std::vector<int>& terms, Tables& out
   std::vector<int> b(terms.begin() + terms.size() / 2, terms.end());
   build_scanners(g, a, out, scanner_of);
   build_scanners(g, b, out, scanner_of);
+}
+
+
+// LALR(1) lookaheads by propagation: for each kernel item, an LR(1) closure
+// seeded with a marker lookahead shows which lookaheads arise spontaneously in
+// the successor states and which are passed on from the item; a fixed point
+// then spreads them. Reductions by empty productions (items outside the
+// kernels) take their lookaheads from a final closure of each state.
+void compute_lalr(const Grammar& g, int nt, int words, const std::vector<int>& prod_offset,
+                  const std::vector<int>& item_prod, const std::vector<std::vector<int>>& prods_of,
+                  const std::vector<char>& nullable, const std::vector<std::vector<uint64_t>>& first,
+                  const std::vector<std::vector<int>>& kernels, Tables& out) {
+  const int marker = nt;  // the extra lookahead bit
+  const int lw = (nt + 1 + 63) / 64;
+  const int nitems = static_cast<int>(item_prod.size());
+  auto rhs_at = [&](int item) {
+    int p = item_prod[item];
+    int dot = item - prod_offset[p];
+    const auto& rhs = g.productions[p].rhs;
+    return dot < static_cast<int>(rhs.size()) ? rhs[dot] : -1;
+  };
+  // FIRST and nullability of each item's remainder (from its dot on).
+  std::vector<std::vector<uint64_t>> suffix_first(nitems, std::vector<uint64_t>(lw, 0));
+  std::vector<char> suffix_nullable(nitems, 1);
+  for (int p = 0; p < static_cast<int>(g.productions.size()); ++p) {
+    int len = static_cast<int>(g.productions[p].rhs.size());
+    for (int dot = len - 1; dot >= 0; --dot) {
+      int it = prod_offset[p] + dot;
+      int x = g.productions[p].rhs[dot];
+      for (int w = 0; w < words; ++w) suffix_first[it][w] = first[x][w];
+      bool x_null = x >= nt && nullable[x];
+      if (x_null) {
+        for (int w = 0; w < lw; ++w) suffix_first[it][w] |= suffix_first[it + 1][w];
+        suffix_nullable[it] = suffix_nullable[it + 1];
+      } else {
+        suffix_nullable[it] = 0;
+      }
+    }
+  }
+
+  // Transitions and kernel positions.
+  const int nstates = static_cast<int>(kernels.size());
+  std::vector<std::map<int, int>> trans(nstates);
+  for (int s = 0; s < nstates; ++s) {
+    for (auto [t, target] : out.states[s].shifts) trans[s][t] = target;
+    for (auto [x, target] : out.states[s].gotos) trans[s][x] = target;
+  }
+  auto kernel_index = [&](int state, int item) {
+    const auto& k = kernels[state];
+    return static_cast<int>(std::lower_bound(k.begin(), k.end(), item) - k.begin());
+  };
+
+  // LR(1) closure: items with lookahead sets. Non-kernel items have dot 0
+  // and are keyed by production.
+  std::vector<int> slot_of(g.productions.size(), -1);
+  std::vector<int> used_slots;
+  std::vector<std::vector<uint64_t>> slot_la;
+  std::vector<int> slot_item;
+  auto closure = [&](const std::vector<std::pair<int, std::vector<uint64_t>>>& seeds) {
+    for (int p : used_slots) slot_of[p] = -1;
+    used_slots.clear();
+    slot_la.clear();
+    slot_item.clear();
+    std::vector<int> work;
+    for (const auto& [item, la] : seeds) {
+      slot_item.push_back(item);
+      slot_la.push_back(la);
+      work.push_back(static_cast<int>(slot_item.size()) - 1);
+    }
+    std::vector<uint64_t> add(lw);
+    while (!work.empty()) {
+      int sl = work.back();
+      work.pop_back();
+      int it = slot_item[sl];
+      int x = rhs_at(it);
+      if (x < nt) continue;
+      for (int w = 0; w < lw; ++w) add[w] = suffix_first[it + 1][w];
+      if (suffix_nullable[it + 1])
+        for (int w = 0; w < lw; ++w) add[w] |= slot_la[sl][w];
+      for (int q : prods_of[x]) {
+        int& target = slot_of[q];
+        if (target < 0) {
+          target = static_cast<int>(slot_item.size());
+          used_slots.push_back(q);
+          slot_item.push_back(prod_offset[q]);
+          slot_la.push_back(add);
+          work.push_back(target);
+          continue;
+        }
+        bool changed = false;
+        for (int w = 0; w < lw; ++w) {
+          uint64_t v = slot_la[target][w] | add[w];
+          if (v != slot_la[target][w]) {
+            slot_la[target][w] = v;
+            changed = true;
+          }
+        }
+        if (changed) work.push_back(target);
+      }
+    }
+  };
+
+  // Kernel lookaheads and propagation links.
+  std::vector<int> kernel_base(nstates + 1, 0);
+  for (int s = 0; s < nstates; ++s) kernel_base[s + 1] = kernel_base[s] + static_cast<int>(kernels[s].size());
+  std::vector<std::vector<uint64_t>> kla(kernel_base[nstates], std::vector<uint64_t>(lw, 0));
+  std::vector<std::vector<int>> links(kernel_base[nstates]);
+  set_bit(kla[0], 0);  // $accept -> . start, on the end of input
+  std::vector<uint64_t> marker_only(lw, 0);
+  set_bit(marker_only, marker);
+  for (int s = 0; s < nstates; ++s) {
+    for (size_t ki = 0; ki < kernels[s].size(); ++ki) {
+      closure({{kernels[s][ki], marker_only}});
+      int from = kernel_base[s] + static_cast<int>(ki);
+      for (size_t sl = 0; sl < slot_item.size(); ++sl) {
+        int it = slot_item[sl];
+        int x = rhs_at(it);
+        if (x < 0) continue;
+        int t = trans[s].at(x);
+        int to = kernel_base[t] + kernel_index(t, it + 1);
+        const auto& la = slot_la[sl];
+        for (int w = 0; w < lw; ++w) kla[to][w] |= la[w];
+        if (has_bit(la, marker)) links[from].push_back(to);
+      }
+    }
+  }
+  for (auto& la : kla) la[marker >> 6] &= ~(uint64_t{1} << (marker & 63));
+  for (auto& l : links) {
+    std::sort(l.begin(), l.end());
+    l.erase(std::unique(l.begin(), l.end()), l.end());
+  }
+  std::vector<int> work;
+  for (int i = 0; i < kernel_base[nstates]; ++i) work.push_back(i);
+  std::vector<char> queued(kernel_base[nstates], 1);
+  while (!work.empty()) {
+    int i = work.back();
+    work.pop_back();
+    queued[i] = 0;
+    for (int j : links[i]) {
+      bool changed = false;
+      for (int w = 0; w < lw; ++w) {
+        uint64_t v = kla[j][w] | kla[i][w];
+        if (v != kla[j][w]) {
+          kla[j][w] = v;
+          changed = true;
+        }
+      }
+      if (changed && !queued[j]) {
+        queued[j] = 1;
+        work.push_back(j);
+      }
+    }
+  }
+
+  // Reduce lookaheads, shared between equal sets.
+  std::map<std::vector<uint64_t>, int> set_index;
+  auto intern = [&](std::vector<uint64_t> la) {
+    la.resize(words);
+    auto it = set_index.find(la);
+    if (it != set_index.end()) return it->second;
+    int id = static_cast<int>(out.lookaheads.size());
+    out.lookaheads.push_back(la);
+    set_index.emplace(std::move(la), id);
+    return id;
+  };
+  for (int s = 0; s < nstates; ++s) {
+    std::vector<std::pair<int, std::vector<uint64_t>>> seeds;
+    for (size_t ki = 0; ki < kernels[s].size(); ++ki) seeds.push_back({kernels[s][ki], kla[kernel_base[s] + ki]});
+    closure(seeds);
+    for (auto& [p, la] : out.states[s].reduces) {
+      int end_item = prod_offset[p] + static_cast<int>(g.productions[p].rhs.size());
+      for (size_t sl = 0; sl < slot_item.size(); ++sl)
+        if (slot_item[sl] == end_item) {
+          la = intern(slot_la[sl]);
+          break;
+        }
+    }
+  }
 }
 
 }  // namespace
@@ -101,30 +279,6 @@ bool build_tables(const Grammar& g, Tables& out, Diagnostics& diags) {
         if (!(x >= nt && nullable[x])) break;
       }
   }
-  std::vector<std::vector<uint64_t>> follow(ns, std::vector<uint64_t>(words, 0));
-  set_bit(follow[g.productions[0].lhs], 0);
-  set_bit(follow[g.start], 0);
-  for (bool changed = true; changed;) {
-    changed = false;
-    for (const auto& p : g.productions) {
-      for (size_t i = 0; i < p.rhs.size(); ++i) {
-        int x = p.rhs[i];
-        if (x < nt) continue;
-        bool rest_nullable = true;
-        for (size_t j = i + 1; j < p.rhs.size(); ++j) {
-          changed |= merge(follow[x], first[p.rhs[j]]);
-          if (!(p.rhs[j] >= nt && nullable[p.rhs[j]])) {
-            rest_nullable = false;
-            break;
-          }
-        }
-        if (rest_nullable) changed |= merge(follow[x], follow[p.lhs]);
-      }
-    }
-  }
-  // One lookahead set per left-hand side that is reduced somewhere.
-  std::vector<int> la_of(ns, -1);
-
   // Nonterminals predicted by the closure of each nonterminal.
   std::vector<std::vector<int>> predict(ns);
   for (int a = nt; a < ns; ++a) {
@@ -178,16 +332,7 @@ bool build_tables(const Grammar& g, Tables& out, Diagnostics& diags) {
         moves[x].push_back(it + 1);
       } else {
         int p = item_prod[it];
-        int lhs = g.productions[p].lhs;
-        if (la_of[lhs] < 0) {
-          la_of[lhs] = static_cast<int>(out.lookaheads.size());
-          out.lookaheads.push_back(follow[lhs]);
-          if (p == 0) {  // $accept reduces on the end of input only
-            out.lookaheads.back().assign(words, 0);
-            set_bit(out.lookaheads.back(), 0);
-          }
-        }
-        st.reduces.push_back({p, la_of[lhs]});
+        st.reduces.push_back({p, -1});  // lookahead set filled in below
       }
     }
     std::sort(st.reduces.begin(), st.reduces.end());
@@ -207,6 +352,8 @@ bool build_tables(const Grammar& g, Tables& out, Diagnostics& diags) {
     }
     out.states.push_back(std::move(st));
   }
+
+  compute_lalr(g, nt, words, prod_offset, item_prod, prods_of, nullable, first, kernels, out);
 
   // Conflicts (for the statistics only).
   for (const auto& st : out.states) {
