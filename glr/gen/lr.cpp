@@ -367,10 +367,22 @@ bool build_tables(const Grammar& g, Tables& out, Diagnostics& diags) {
   }
 
   // Scanners.
-  std::vector<int> terms;
-  for (int t = 1; t < nt; ++t) terms.push_back(t);
+  // Expressions that can match a blank may run far past the next word; they
+  // get scanners of their own, which only levels that can use them run.
+  std::vector<int> narrow, wide;
+  for (int t = 1; t < nt; ++t) {
+    bool blank = false;
+    if (g.symbols[t].is_regex) {
+      Nfa probe;
+      RegexError err;
+      add_regex(probe, g.symbols[t].bytes, t, err);
+      for (const auto& set : probe.sets) blank = blank || set[' '];
+    }
+    (blank ? wide : narrow).push_back(t);
+  }
   std::vector<int> scanner_of(nt, -1);
-  build_scanners(g, terms, out, scanner_of);
+  build_scanners(g, narrow, out, scanner_of);
+  build_scanners(g, wide, out, scanner_of);
   if (out.scanners.size() > 64) {
     diags.error(g.symbols[g.start].loc, "too many terminals for the scanner tables");
     return false;
