@@ -40,28 +40,37 @@ const std::size_t kMaxCheckedWords = 10;
 //     from five to one, which is what finds "12 F. 2" in "12 F. 2d (1990)".
 //   - The groups do not capture; only the whole match is used.
 //   - A match starts with a digit, so the search is started only at digits,
-//     found through a table of the library's digit class. When a search
-//     anchored at the first digit of a run fails, one anchored later in the
-//     same run fails too (the volume would only be shorter, with the same
-//     text after it), so the rest of the run is skipped.
+//     found through a table of the library's digit and white-space classes,
+//     and only where white space follows the run of digits at once or after
+//     one more character (the volume's letter). When a search anchored at
+//     the first digit of a run fails, one anchored later in the same run
+//     fails too (the volume would only be shorter, with the same text after
+//     it), so the rest of the run is skipped.
 // The unit tests run both patterns side by side on the same texts.
 const wchar_t kCandidatePattern[] =
     L"\\d+[ab]?\\s+(?:(?>[.a-zA-Z]{0,4}[0-9]*[.a-zA-Z]{1,4}\\s+)){1,5}\\s*\\d+";
 
-// The compiled pattern and the digit table, built once and then only read;
+// The compiled pattern and a table of the library's digit and white-space
+// classes by UTF-16 code unit, built once and then only read;
 // boost::basic_regex may be matched from several threads at once.
 struct CandidatePattern {
+    enum : unsigned char { kDigit = 1, kSpace = 2 };
+
     boost::wregex pattern;
-    std::vector<bool> isDigit;  // by UTF-16 code unit
+    std::vector<unsigned char> classes;
 
     CandidatePattern()
         : pattern(kCandidatePattern, boost::regex_constants::perl | boost::regex_constants::icase),
-          isDigit(0x10000) {
+          classes(0x10000) {
         const auto& traits = pattern.get_traits();
-        const wchar_t digitClass[] = L"d";
-        const auto digit = traits.lookup_classname(digitClass, digitClass + 1);
-        for (std::size_t c = 0; c < isDigit.size(); ++c) isDigit[c] = traits.isctype(wchar_t(c), digit);
+        const wchar_t names[] = L"ds";
+        const auto digit = traits.lookup_classname(names, names + 1);
+        const auto space = traits.lookup_classname(names + 1, names + 2);
+        for (std::size_t c = 0; c < classes.size(); ++c)
+            classes[c] = (traits.isctype(wchar_t(c), digit) ? kDigit : 0) | (traits.isctype(wchar_t(c), space) ? kSpace : 0);
     }
+
+    unsigned char Class(wchar_t c) const { return classes[std::size_t(c) & 0xFFFF]; }
 
     static const CandidatePattern& Get() {
         static const CandidatePattern compiled;
@@ -112,22 +121,27 @@ CitationCandidateScanner::CitationCandidateScanner(const OLECHAR* chars, std::si
 
 bool CitationCandidateScanner::Next(std::size_t& position, std::size_t& length) {
     const CandidatePattern& compiled = CandidatePattern::Get();
-    const auto digit = [&](std::size_t i) { return compiled.isDigit[std::size_t(text[i]) & 0xFFFF]; };
+    const std::size_t n = text.size();
+    const auto is = [&](std::size_t i, unsigned char cls) { return i < n && (compiled.Class(text[i]) & cls); };
     boost::match_results<std::wstring::const_iterator> match;
-    while (at < text.size()) {
-        if (!digit(at)) {
+    while (at < n) {
+        if (!is(at, CandidatePattern::kDigit)) {
             ++at;
             continue;
         }
-        if (boost::regex_search(text.cbegin() + at, text.cend(), match, compiled.pattern,
-                                boost::match_continuous)) {
+        std::size_t runEnd = at;
+        while (is(runEnd, CandidatePattern::kDigit)) ++runEnd;
+        // White space must follow the number, at once or after its letter.
+        const bool spaced = is(runEnd, CandidatePattern::kSpace) || is(runEnd + 1, CandidatePattern::kSpace);
+        if (spaced && boost::regex_search(text.cbegin() + at, text.cend(), match, compiled.pattern,
+                                          boost::match_continuous)) {
             // A match ends in a digit, so it never reaches the added blank.
             position = at;
             length = std::size_t(match.length());
             at += length;
             return true;
         }
-        while (at < text.size() && digit(at)) ++at;
+        at = runEnd;
     }
     return false;
 }
