@@ -106,7 +106,9 @@ BENCHMARK_CAPTURE(BM_CitationGrammar, f_supp, "123 f. supp. 2d 456");
 BENCHMARK_CAPTURE(BM_CitationGrammar, regional, "12 a.2d 345");
 BENCHMARK_CAPTURE(BM_CitationGrammar, state_app, "45 cal. app. 4th 1234");
 BENCHMARK_CAPTURE(BM_CitationGrammar, usc, "42 u.s.c. 1983");
-BENCHMARK_CAPTURE(BM_CitationGrammar, twelve_tokens, "123 f. supp. 2d 456, 458 (s.d.n.y. 1999)");
+BENCHMARK_CAPTURE(BM_CitationGrammar, eleven_words, "5 reports of the united states board of tax appeals 10");
+BENCHMARK_CAPTURE(BM_CitationGrammar, ten_tokens, "42 usc ch 6a sc iii pt 2 sp c");
+BENCHMARK_CAPTURE(BM_CitationGrammar, eu_journal, "official journal c 364 e, 1/2/2000, p. 0001-0022");
 BENCHMARK_CAPTURE(BM_CitationGrammar, no_parse, "410u.s.113");
 
 }  // namespace

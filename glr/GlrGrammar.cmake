@@ -25,8 +25,11 @@ function(glr_add_grammar target)
     list(APPEND grammars ${abs})
   endforeach()
   file(MAKE_DIRECTORY ${outdir})
+  # The header is a byproduct that glrgen rewrites only when it changes, so a
+  # grammar change recompiles the tables but not the code including them.
   add_custom_command(
-    OUTPUT ${header} ${source}
+    OUTPUT ${source}
+    BYPRODUCTS ${header}
     COMMAND glrgen --header ${header} --source ${source}
             --routines-header ${ARG_ROUTINES_HEADER} --routines ${ARG_ROUTINES}
             --namespace ${ARG_NAMESPACE} --include-name ${ARG_NAME}.h ${grammars}

@@ -76,12 +76,20 @@ int main(int argc, char** argv) {
   opt.source_name = source;
   std::string h, s;
   glr::gen::emit(g, tables, opt, h, s);
-  auto write = [](const std::string& path, const std::string& text) {
+  auto write = [](const std::string& path, const std::string& text, bool only_if_changed) {
+    if (only_if_changed) {
+      std::ifstream in(path, std::ios::binary);
+      std::string old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      if (in.good() || in.eof())
+        if (old == text) return true;
+    }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
     return static_cast<bool>(out);
   };
-  if (!write(header, h) || !write(source, s)) {
+  // The header rarely changes; leaving it untouched spares the sources that
+  // include it a rebuild when only the tables change.
+  if (!write(header, h, true) || !write(source, s, false)) {
     std::cerr << "glrgen: cannot write the output files\n";
     return 1;
   }
