@@ -153,7 +153,8 @@ void Recognize(benchmark::State& state, const TextSet* set) {
     long tags = 0;
     const CommitTagFn commit = [&tags](const _bstr_t&, int, int, TagPropertyMap&) { ++tags; };
     for (auto _ : state)
-        for (const _bstr_t& paragraph : set->paragraphs) benchmark::DoNotOptimize(recognizer->Recognize(paragraph, commit));
+        for (const _bstr_t& paragraph : set->paragraphs)
+            benchmark::DoNotOptimize(recognizer->Recognize(paragraph, commit));
     Report(state, *set, double(tags) / double(state.iterations()));
 }
 
@@ -212,15 +213,17 @@ void PlainPattern(benchmark::State& state, const TextSet* set) {
 
 int main(int argc, char** argv) {
     static const TextSet examples = Examples(), mix = Mix(), corpus = Corpus();
-    const std::pair<const char*, const TextSet*> sets[] = {{"examples", &examples}, {"mix", &mix}, {"corpus", &corpus}};
+    const std::pair<const char*, const TextSet*> sets[] = {
+        {"examples", &examples}, {"mix", &mix}, {"corpus", &corpus}};
     for (const auto& set : sets) {
         if (set.second->paragraphs.empty()) continue;
         const std::string name = set.first;
-        benchmark::RegisterBenchmark(("Recognize/" + name).c_str(), Recognize, set.second)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("Candidates/" + name).c_str(), Candidates, set.second)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("Normalize/" + name).c_str(), Normalize, set.second)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("PlainPattern/" + name).c_str(), PlainPattern, set.second)
-            ->Unit(benchmark::kMillisecond);
+        const std::pair<const char*, void (*)(benchmark::State&, const TextSet*)> runs[] = {
+            {"Recognize/", Recognize}, {"Candidates/", Candidates}, {"Normalize/", Normalize},
+            {"PlainPattern/", PlainPattern}};
+        for (const auto& run : runs)
+            benchmark::RegisterBenchmark((run.first + name).c_str(), run.second, set.second)
+                ->Unit(benchmark::kMillisecond);
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

@@ -66,8 +66,10 @@ struct CandidatePattern {
         const wchar_t names[] = L"ds";
         const auto digit = traits.lookup_classname(names, names + 1);
         const auto space = traits.lookup_classname(names + 1, names + 2);
-        for (std::size_t c = 0; c < classes.size(); ++c)
-            classes[c] = (traits.isctype(wchar_t(c), digit) ? kDigit : 0) | (traits.isctype(wchar_t(c), space) ? kSpace : 0);
+        for (std::size_t c = 0; c < classes.size(); ++c) {
+            if (traits.isctype(wchar_t(c), digit)) classes[c] |= kDigit;
+            if (traits.isctype(wchar_t(c), space)) classes[c] |= kSpace;
+        }
     }
 
     unsigned char Class(wchar_t c) const { return classes[std::size_t(c) & 0xFFFF]; }
