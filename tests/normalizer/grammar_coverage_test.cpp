@@ -23,16 +23,28 @@
 namespace Veltra::Penwork::Recognizer {
 namespace {
 
-// Productions of the case-reporter family that no golden case needs to reach,
-// by rule name and 1-based alternative (in grammar order, group alternatives
-// under their generated "<rule>__groupN" name).
+// Productions of the case-reporter family that no input can reach, by rule
+// name and 1-based alternative (in grammar order, group alternatives under
+// their generated "<rule>__groupN" name). Each is a spelling that another
+// reading of the same span, written earlier in the grammar, also covers (most
+// often the same letters read as separate pieces); disambiguation always
+// gives the span to that other reading.
 struct Exclusion {
     const char* rule;
     unsigned alternative;
     const char* reason;
 };
 const Exclusion kExclusions[] = {
-    {"", 0, ""},  // placeholder: the list starts empty
+    {"new_series", 2, "\"ns\" is read as /n(\\.?|ew)/ /s(\\.?|eries)/"},
+    {"federal_new__group2", 2, "\"alr\" is read as /a.../ /l.../ /r.../"},
+    {"districtOfColumbia", 2, "\"cranch\" is read by the federal reporter's \"cranch\" usAny? (cranch us)"},
+    {"districtOfColumbia__group3", 2, "\"dc\" is read as /d\\.?/ /c\\.?/"},
+    {"districtOfColumbia__group5", 2, "\"dc\" is read as /d\\.?/ /c\\.?/"},
+    {"kentucky__group1", 2, "\"jj\" is read as \"j\" \"j\""},
+    {"kentucky__group2", 2, "\"tb\" is read as \"t\" \"b\""},
+    {"kentucky__group3", 2, "\"ak\" is read as \"a\" \"k\""},
+    {"newjersey__group5", 2, "\"ce\" is read as /c\\.?/ /e\\.?/"},
+    {"ohio__group3", 3, "\"n.p.\" is read as \"n.\" \"p.\""},
 };
 
 glr::Parser* g_countingParser = nullptr;
@@ -104,9 +116,7 @@ TEST(GrammarCoverage, GoldenCasesReachEveryCaseReporterProduction) {
     g_countingParser = nullptr;
 
     std::set<std::pair<std::string, unsigned>> excluded;
-    for (const Exclusion& e : kExclusions) {
-        if (*e.rule) excluded.emplace(e.rule, e.alternative);
-    }
+    for (const Exclusion& e : kExclusions) excluded.emplace(e.rule, e.alternative);
 
     const std::vector<uint64_t>& counts = parser.coverage();
     const std::vector<Production> productions = DescribeProductions(parser);
