@@ -242,6 +242,8 @@ struct Parser::Impl {
   bool run(const char* in, size_t len);
   uint32_t skip_space(uint32_t p) const;
   void scan(uint32_t p);
+  template <typename T>
+  void run_scanner(const ScannerInfo& sc, const T* transitions, uint32_t p);
   void process_level(uint32_t p);
   void reduce_node(GssNode* x, Edge* via);
   void do_reductions(GssNode* x, uint32_t prod, Edge* via);

@@ -263,43 +263,48 @@ void Parser::Impl::scan(uint32_t p) {
     const uint64_t* bits = tables.lookaheads + size_t{st.usable} * words;
     for (uint32_t w = 0; w < words; ++w) usable[w] |= bits[w];
   }
-  auto wanted = [&](uint32_t t) { return (usable[t >> 6] >> (t & 63)) & 1; };
   for (uint32_t si = 0; mask; ++si, mask >>= 1) {
     if (!(mask & 1)) continue;
     const ScannerInfo& sc = tables.scanners[si];
-    uint32_t state = 1;
-    uint32_t prev_at = sc.accept_at[1];
-    uint32_t len = 0;
-    while (p + len < length) {
-      uint32_t next =
-          sc.transitions[size_t{state} * sc.nclasses + sc.byte_class[static_cast<uint8_t>(input[p + len])]];
-      if (!next) break;
-      ++len;
-      uint32_t cur_at = sc.accept_at[next];
-      // Terminals accepting at len-1 but not at len end a maximal run there.
-      if (cur_at != prev_at && len > 1) {
-        const uint16_t* a = sc.accept_pool + prev_at + 1;
-        const uint16_t* a_end = a + a[-1];
-        const uint16_t* c = sc.accept_pool + cur_at + 1;
-        const uint16_t* c_end = c + c[-1];
-        for (; a != a_end; ++a) {
-          while (c != c_end && *c < *a) ++c;
-          if ((c == c_end || *c != *a) && wanted(*a)) tokens.push_back({*a, len - 1, nullptr});
-        }
-      }
-      prev_at = cur_at;
-      state = next;
-    }
-    charge_work(len + 1);
-    if (len > 0) {
-      const uint16_t* a = sc.accept_pool + prev_at + 1;
-      for (const uint16_t* a_end = a + a[-1]; a != a_end; ++a)
-        if (wanted(*a)) tokens.push_back({*a, len, nullptr});
-    }
+    if (sc.transitions16) run_scanner(sc, sc.transitions16, p);
+    else run_scanner(sc, sc.transitions, p);
   }
   for (const Token& t : tokens)
     if (std::find(lookahead.begin(), lookahead.end(), t.terminal) == lookahead.end())
       lookahead.push_back(t.terminal);
+}
+
+template <typename T>
+void Parser::Impl::run_scanner(const ScannerInfo& sc, const T* transitions, uint32_t p) {
+  auto wanted = [&](uint32_t t) { return (usable[t >> 6] >> (t & 63)) & 1; };
+  uint32_t state = 1;
+  uint32_t prev_at = sc.accept_at[1];
+  uint32_t len = 0;
+  while (p + len < length) {
+    uint32_t next = transitions[size_t{state} * sc.nclasses + sc.byte_class[static_cast<uint8_t>(input[p + len])]];
+    if (!next) break;
+    ++len;
+    uint32_t cur_at = sc.accept_at[next];
+    // Terminals accepting at len-1 but not at len end a maximal run there.
+    if (cur_at != prev_at && len > 1) {
+      const uint16_t* a = sc.accept_pool + prev_at + 1;
+      const uint16_t* a_end = a + a[-1];
+      const uint16_t* c = sc.accept_pool + cur_at + 1;
+      const uint16_t* c_end = c + c[-1];
+      for (; a != a_end; ++a) {
+        while (c != c_end && *c < *a) ++c;
+        if ((c == c_end || *c != *a) && wanted(*a)) tokens.push_back({*a, len - 1, nullptr});
+      }
+    }
+    prev_at = cur_at;
+    state = next;
+  }
+  charge_work(len + 1);
+  if (len > 0) {
+    const uint16_t* a = sc.accept_pool + prev_at + 1;
+    for (const uint16_t* a_end = a + a[-1]; a != a_end; ++a)
+      if (wanted(*a)) tokens.push_back({*a, len, nullptr});
+  }
 }
 
 void Parser::Impl::process_level(uint32_t p) {

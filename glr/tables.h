@@ -12,7 +12,7 @@ namespace glr {
 
 class ActionContext;
 
-inline constexpr uint32_t kTablesFormat = 5;
+inline constexpr uint32_t kTablesFormat = 6;
 
 using ActionFn = void (*)(ActionContext&);
 
@@ -63,7 +63,8 @@ struct ScannerInfo {
   uint32_t nstates;
   uint32_t nclasses;
   const uint8_t* byte_class;      // [256]
-  const uint32_t* transitions;    // [nstates * nclasses]
+  const uint32_t* transitions;    // [nstates * nclasses], or null when transitions16 is used
+  const uint16_t* transitions16;  // the same for scanners of fewer than 65536 states
   const uint32_t* accept_at;      // [nstates]: offset of the state's list in accept_pool
   const uint16_t* accept_pool;
   uint32_t accept_pool_size;      // entries in accept_pool

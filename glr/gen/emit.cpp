@@ -222,7 +222,8 @@ void emit(const Grammar& g, const Tables& t, const EmitOptions& opt, std::string
     const Dfa& d = t.scanners[i];
     std::string n = std::to_string(i);
     s.array("uint8_t", ("kClass" + n).c_str(), d.byte_class);
-    s.array("uint32_t", ("kTrans" + n).c_str(), d.trans);
+    if (d.nstates() < 65536) s.array("uint16_t", ("kTrans" + n).c_str(), d.trans);
+    else s.array("uint32_t", ("kTrans" + n).c_str(), d.trans);
     std::map<std::vector<uint16_t>, uint32_t> pooled;
     std::vector<uint32_t> at;
     std::vector<uint16_t> pool;
@@ -244,10 +245,12 @@ void emit(const Grammar& g, const Tables& t, const EmitOptions& opt, std::string
   for (size_t i = 0; i < t.scanners.size(); ++i) {
     std::string n = std::to_string(i);
     s << "  {" << static_cast<unsigned long long>(t.scanners[i].nstates()) << ", "
-      << static_cast<unsigned long long>(t.scanners[i].nclasses) << ", kClass" << n << ", kTrans" << n
+      << static_cast<unsigned long long>(t.scanners[i].nclasses) << ", kClass" << n
+      << (t.scanners[i].nstates() < 65536 ? ", nullptr, kTrans" : ", kTrans") << n
+      << (t.scanners[i].nstates() < 65536 ? "" : ", nullptr")
       << ", kAcceptAt" << n << ", kAcceptPool" << n << ", sizeof(kAcceptPool" << n << ") / sizeof(uint16_t)},\n";
   }
-  if (t.scanners.empty()) s << "  {0, 0, nullptr, nullptr, nullptr, nullptr, 0},\n";
+  if (t.scanners.empty()) s << "  {0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, 0},\n";
   s << "};\n\n}  // namespace\n\n";
 
   int words = (g.nterminals + 63) / 64;

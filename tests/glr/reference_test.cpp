@@ -50,7 +50,8 @@ std::vector<std::pair<uint32_t, size_t>> matches(const glr::Tables& t, const std
       std::vector<bool> at(in.size() - p + 2, false);
       uint32_t state = 1;
       for (size_t len = 1; p + len <= in.size(); ++len) {
-        state = sc.transitions[state * sc.nclasses + sc.byte_class[static_cast<uint8_t>(in[p + len - 1])]];
+        size_t idx = size_t{state} * sc.nclasses + sc.byte_class[static_cast<uint8_t>(in[p + len - 1])];
+        state = sc.transitions16 ? sc.transitions16[idx] : sc.transitions[idx];
         if (!state) break;
         at[len] = accepts(state);
       }
