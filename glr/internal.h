@@ -227,6 +227,10 @@ struct Parser::Impl {
   std::vector<uint32_t> lookahead;  // distinct terminals at the current level
   std::vector<uint64_t> usable;     // terminals the current level's states can use
   uint32_t level = 0;
+  bool level_open = false;  // reductions of `level` are running
+  uint32_t level_stamp = 0;
+  std::vector<uint32_t> state_stamp;  // per LR state: level_stamp when state_node is valid
+  std::vector<GssNode*> state_node;
   SymNode* root = nullptr;
   GssNode* initial = nullptr;
 

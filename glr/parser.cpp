@@ -53,6 +53,8 @@ Parser::Parser(const Tables& tables) : impl_(std::make_unique<Impl>(tables)) {
   if (tables.format != kTablesFormat)
     throw std::invalid_argument("glr::Parser: parse tables have another format version");
   impl_->self = this;
+  impl_->state_stamp.assign(tables.nstates, 0);
+  impl_->state_node.assign(tables.nstates, nullptr);
 }
 
 Parser::~Parser() { impl_->release_tree(); }
@@ -105,6 +107,7 @@ void Parser::Impl::reset() {
   gss_count = forest_count = work = 0;
   root = nullptr;
   initial = nullptr;
+  level_open = false;
 }
 
 uint32_t Parser::Impl::skip_space(uint32_t p) const {
@@ -160,9 +163,17 @@ bool Parser::Impl::run(const char* in, size_t len) {
   return true;
 }
 
+// Nodes of the level being processed are found through a table indexed by
+// state (valid while state_stamp matches); nodes of later levels, made by
+// shifts, through the hash map.
 GssNode* Parser::Impl::gss_node(uint32_t state, uint32_t pos, bool& created) {
   uint64_t key = (uint64_t{state} << 32) | pos;
-  if (void* found = gss_map.find(key)) {
+  if (pos == level && level_open) {
+    if (state_stamp[state] == level_stamp) {
+      created = false;
+      return state_node[state];
+    }
+  } else if (void* found = gss_map.find(key)) {
     created = false;
     return static_cast<GssNode*>(found);
   }
@@ -177,7 +188,12 @@ GssNode* Parser::Impl::gss_node(uint32_t state, uint32_t pos, bool& created) {
   if (level_tail[pos]) level_tail[pos]->next_in_level = n;
   else level_head[pos] = n;
   level_tail[pos] = n;
-  gss_map.insert(key, n);
+  if (pos == level && level_open) {
+    state_stamp[state] = level_stamp;
+    state_node[state] = n;
+  } else {
+    gss_map.insert(key, n);
+  }
   created = true;
   return n;
 }
@@ -309,6 +325,15 @@ void Parser::Impl::run_scanner(const ScannerInfo& sc, const T* transitions, uint
 
 void Parser::Impl::process_level(uint32_t p) {
   level = p;
+  if (++level_stamp == 0) {
+    std::fill(state_stamp.begin(), state_stamp.end(), 0);
+    level_stamp = 1;
+  }
+  for (GssNode* n = level_head[p]; n; n = n->next_in_level) {
+    state_stamp[n->state] = level_stamp;
+    state_node[n->state] = n;
+  }
+  level_open = true;
   scan(p);
   queue.clear();
   for (GssNode* n = level_head[p]; n; n = n->next_in_level) queue.push_back(n);
@@ -318,6 +343,7 @@ void Parser::Impl::process_level(uint32_t p) {
     x->processed = true;
     reduce_node(x, nullptr);
   }
+  level_open = false;
   if (!tokens.empty()) shift_level(p);
 }
 
