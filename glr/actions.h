@@ -58,7 +58,7 @@ class ActionContext {
   void set_child_value(unsigned k, void* v) const {
     if (TreeNode* c = child(k)) c->value = v;
   }
-  // The input a node matched, without surrounding white space.
+  // The input a node matched (see TreeNode::start).
   std::string_view text(const TreeNode& n) const { return std::string_view(input_ + n.start, n.end - n.start); }
   std::string_view child_text(unsigned k) const {
     TreeNode* c = child(k);

@@ -29,8 +29,9 @@ inline constexpr uint32_t kNoProduction = 0xffffffffu;
 struct TreeNode {
   uint32_t symbol;
   uint32_t production;  // kNoProduction for a terminal
-  uint32_t start;       // matched bytes [start, end); leading and trailing white space excluded
-  uint32_t end;
+  uint32_t start;       // matched bytes [start, end): from the first token's first byte to the
+  uint32_t end;         // last token's last byte (white space skipped around tokens is not
+                        // included; a token's own bytes are, even blanks an expression matched)
   uint32_t child_count;
   TreeNode** children;  // the child list (options and repetitions inside groups, options
                         // and repetitions already replaced by their own children)

@@ -154,6 +154,15 @@ TEST(Scanning, WhiteSpaceAndCommentsBetweenTerminals) {
   EXPECT_EQ(h.run("d x y // trailing comment").value, "xy");
 }
 
+TEST(Scanning, ExpressionsWithBlanksHaveTheirOwnScanner) {
+  EXPECT_EQ(glrtest_scanning::tables().nscanners, 2u);
+  Harness h(glrtest_scanning::tables());
+  EXPECT_EQ(h.run("e (some words here)").value, "remark:some words here");
+  EXPECT_EQ(h.run("e(x)").value, "remark:x");
+  EXPECT_FALSE(h.run("e (two) (remarks)").ok);
+  EXPECT_EQ(h.run("d x y").value, "xy");
+}
+
 TEST(Scanning, LeftoverInputIsASyntaxErrorWithItsPosition) {
   Harness h(glrtest_scanning::tables());
   Outcome o = h.run("d x y z");
