@@ -11,8 +11,15 @@
 // where start is 1-based in UTF-16 code units within the paragraph and text
 // is the paragraph's text at that place. Files are read as UTF-8.
 //
+// The action side is wired as the add-in's host wires it: the Jurra action
+// for "Citation", the terminal command action for the sector types wrapped
+// by the UI invoke action, and the transparency action. With --verbs the
+// program lists, for each tag type, the verbs the action adaptor numbers;
+// with --invoke VERB it invokes that verb on every tag through the tag's
+// property bag and prints what the host stand-ins received.
+//
 // The closed libraries are replaced by recording stand-ins whose calls, and
-// the adaptor's log lines, go to standard error.
+// the adaptors' log lines, go to standard error.
 #include <cstdio>
 #include <fstream>
 #include <iomanip>
@@ -27,6 +34,10 @@
 #include <boost/program_options.hpp>
 #include <nlohmann/json.hpp>
 
+#include "actions/terminal_command_action.h"
+#include "actions/transparency_command_action.h"
+#include "actions/ui_invoke_actions.h"
+#include "adaptors/action_adaptor.h"
 #include "adaptors/host/recording_host.h"
 #include "adaptors/recognizer_adaptor.h"
 #include "platform/codepage.h"
@@ -43,12 +54,17 @@ namespace {
 
 const char kDefaultPrefix[] = "urn:veltra:smarttags#";
 const char kDefaultSectors[] = "Equity,Corp,Bond,Fund,Index,Currency,Commodity";
+const char kDefaultSectorVerbs[] = "1|DES|GP|CN";
+const char kOptionsCaption[] = "Options...";
 
 struct Options {
     std::vector<std::string> files;
     std::string format = "table";
     std::string prefix = kDefaultPrefix;
     std::string sectors = kDefaultSectors;
+    std::string sectorVerbs = kDefaultSectorVerbs;
+    bool verbs = false;
+    std::string invoke;  // empty: invoke nothing
 };
 
 struct Paragraph {
@@ -63,6 +79,22 @@ struct Tag {
     int start, length;
     std::string text;
     std::vector<std::pair<std::string, nlohmann::ordered_json>> properties;
+    smarttag::platform::PropertyEntries bag;  // as committed, for invoking verbs
+    // Filled by --invoke.
+    bool invoked = false;
+    int verbId = -1;  // -1: the tag's type offers no such verb
+    HRESULT result = S_OK;
+    std::vector<std::string> received;  // what the host stand-ins were given
+};
+
+struct VerbInfo {
+    int id;
+    std::string name, caption;
+};
+
+struct TypeInfo {
+    std::string name, caption;
+    std::vector<VerbInfo> verbs;
 };
 
 _bstr_t Wide(const std::string& utf8) { return _bstr_t(smarttag::platform::Utf8ToWide(utf8).c_str()); }
@@ -77,6 +109,15 @@ bool IsBlankLine(const std::string& line) {
 
 // Paragraphs are runs of non-blank lines; the lines of one paragraph are
 // joined with one blank each.
+std::vector<std::string> SectorWords(const Options& options) {
+    std::vector<std::string> words;
+    boost::split(words, options.sectors, boost::is_any_of(","));
+    std::vector<std::string> sectors;
+    for (const auto& word : words)
+        if (!word.empty()) sectors.push_back(word);
+    return sectors;
+}
+
 std::vector<Paragraph> SplitParagraphs(const std::string& document) {
     std::vector<Paragraph> paragraphs;
     std::istringstream in(document);
@@ -103,18 +144,89 @@ std::vector<Paragraph> SplitParagraphs(const std::string& document) {
 
 // Recognizers in the order their tag types are numbered.
 std::vector<boost::shared_ptr<IRecognizerImpl>> BuildRecognizers(const Options& options) {
-    std::vector<std::string> sectorWords;
-    boost::split(sectorWords, options.sectors, boost::is_any_of(","));
-    std::vector<std::string> sectors;
-    for (const auto& word : sectorWords)
-        if (!word.empty()) sectors.push_back(word);
-
     std::vector<boost::shared_ptr<IRecognizerImpl>> recognizers;
     recognizers.push_back(RecognizerCitationImpl::Ctor(Wide("Citation")));
     recognizers.push_back(RecognizerSecurityImpl::Ctor(Wide("Security"),
-                                                       smarttag::host::VectorStringList::FromUtf8(sectors)));
+                                                       smarttag::host::VectorStringList::FromUtf8(SectorWords(options))));
     recognizers.push_back(RecognizerTransparencyImpl::Factory(Wide("Transparency")));
     return recognizers;
+}
+
+// Actions in the order their tag types are numbered, matching the recognizers.
+std::vector<boost::shared_ptr<IActionImpl>> BuildActions(const Options& options,
+                                                         std::shared_ptr<smarttag::host::Journal> journal) {
+    // The terminal stand-in: each command is journalled, as the terminal
+    // would receive it (8-bit ANSI text), shown here as UTF-8.
+    const CommandSenderFn sendCommand = [journal](const char* text, unsigned short target) {
+        const std::string shown = smarttag::platform::WideToUtf8(smarttag::platform::AnsiToWide(text ? text : ""));
+        journal->Add("CommandSender(" + nlohmann::json(shown).dump() + ", " + std::to_string(target) + ")");
+        return true;
+    };
+    const _bstr_t sectorVerbs = Wide(options.sectorVerbs);
+    auto terminal = ActionTerminalCommandImpl::Ctor(
+        Wide("Terminal"), smarttag::host::VectorStringList::FromUtf8(SectorWords(options)), Wide("%s Functions"),
+        [sectorVerbs](const _bstr_t&) { return sectorVerbs; }, [](const _bstr_t& name) { return name; },
+        sendCommand);
+
+    std::vector<boost::shared_ptr<IActionImpl>> actions;
+    actions.push_back(ActionUIInvokeJurraCommandImpl::Ctor(Wide("Citation"), sendCommand));
+    actions.push_back(ActionUIInvokeCommandImpl::Ctor(terminal, [] { return Wide(kOptionsCaption); }));
+    actions.push_back(ActionTransparencyCommandImpl::Factory(
+        Wide("Transparency"), boost::make_shared<smarttag::host::RecordingToolCmd>(true, journal)));
+    return actions;
+}
+
+// What Office does when the add-in loads: learn the action side's tag types.
+std::vector<TypeInfo> NameTagTypes(ISmartTagActionImpl& adaptor) {
+    std::vector<TypeInfo> types;
+    int count = 0;
+    adaptor.get_SmartTagCount(&count);
+    for (int id = 1; id <= count; ++id) {
+        BSTR name = nullptr, caption = nullptr;
+        if (adaptor.get_SmartTagName(id, &name) != S_OK) continue;
+        const _bstr_t ownedName(name, false);
+        adaptor.get_SmartTagCaption(id, 1033, &caption);
+        const _bstr_t ownedCaption(caption, false);
+        types.push_back({Utf8(ownedName), Utf8(ownedCaption), {}});
+    }
+    return types;
+}
+
+// What Office does when a tag's menu opens: number and caption its verbs.
+std::vector<VerbInfo> VerbsOf(ISmartTagActionImpl& adaptor, const std::string& typeName) {
+    std::vector<VerbInfo> verbs;
+    const _bstr_t name = Wide(typeName);
+    int count = 0;
+    if (adaptor.get_VerbCount(name, &count) != S_OK) return verbs;
+    for (int index = 1; index <= count; ++index) {
+        int id = -1;
+        if (adaptor.get_VerbID(name, index, &id) != S_OK) continue;
+        BSTR verbName = nullptr, caption = nullptr;
+        adaptor.get_VerbNameFromID(id, &verbName);
+        const _bstr_t ownedName(verbName, false);
+        adaptor.get_VerbCaptionFromID(id, nullptr, 1033, &caption);
+        const _bstr_t ownedCaption(caption, false);
+        verbs.push_back({id, Utf8(ownedName), Utf8(ownedCaption)});
+    }
+    return verbs;
+}
+
+// Invokes the verb named or captioned `verb` on `tag` with a property bag
+// holding the tag's committed properties.
+void InvokeOnTag(SmartTag2ActionAdaptorImpl& adaptor, const std::string& verb, smarttag::host::Journal& journal,
+                 Tag& tag) {
+    tag.invoked = true;
+    for (const VerbInfo& info : VerbsOf(adaptor, tag.name))
+        if (info.name == verb || info.caption == verb) {
+            tag.verbId = info.id;
+            break;
+        }
+    if (tag.verbId < 0) return;
+    const std::size_t before = journal.lines.size();
+    auto bag = smarttag::platform::InMemoryPropertyBag::Create(tag.bag);
+    tag.result = adaptor.InvokeVerb2(tag.verbId, _bstr_t(OLESTR("smarttag-host")), nullptr, bag.Get(),
+                                     Wide(tag.text), nullptr, 1033);
+    tag.received.assign(journal.lines.begin() + std::ptrdiff_t(before), journal.lines.end());
 }
 
 std::vector<Tag> RecognizeDocument(SmartTag2RecognizerAdaptorImpl& adaptor, const std::string& file,
@@ -126,7 +238,13 @@ std::vector<Tag> RecognizeDocument(SmartTag2RecognizerAdaptorImpl& adaptor, cons
         const _bstr_t text(paragraph.text.c_str());
         adaptor.Recognize2(text, IF_TYPE_PARA, 1033, site.Get(), application, nullptr);
         for (const auto& commit : site->Commits()) {
-            Tag tag{file, paragraph.number, Utf8(commit.name), commit.start, commit.length, "", {}};
+            Tag tag;
+            tag.file = file;
+            tag.paragraph = paragraph.number;
+            tag.name = Utf8(commit.name);
+            tag.start = commit.start;
+            tag.length = commit.length;
+            tag.bag = commit.properties;
             // The recognizer's span, clamped to the paragraph.
             const std::size_t size = paragraph.text.size();
             const std::size_t from = commit.start > 0 ? std::min(std::size_t(commit.start - 1), size) : 0;
@@ -155,6 +273,13 @@ void PrintJsonLines(const std::vector<Tag>& tags) {
         line["length"] = tag.length;
         line["text"] = tag.text;
         line["properties"] = properties;
+        if (tag.invoked) {
+            nlohmann::ordered_json invocation;
+            invocation["verbId"] = tag.verbId < 0 ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(tag.verbId);
+            invocation["result"] = tag.result;
+            invocation["received"] = tag.received;
+            line["invoke"] = invocation;
+        }
         std::cout << line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     }
 }
@@ -171,6 +296,39 @@ void PrintTable(const std::vector<Tag>& tags) {
                       << '\n';
     }
     std::cout << tags.size() << (tags.size() == 1 ? " tag" : " tags") << '\n';
+}
+
+void PrintInvocations(const std::string& verb, const std::vector<Tag>& tags) {
+    std::cout << "\ninvoke " << nlohmann::json(verb).dump() << '\n';
+    for (const Tag& tag : tags) {
+        std::cout << (tag.file + ":" + std::to_string(tag.paragraph)) << "  " << tag.name << "  " << tag.text << '\n';
+        if (tag.verbId < 0) {
+            std::cout << "    (no such verb for this tag type)\n";
+            continue;
+        }
+        if (tag.result != S_OK) std::cout << "    result " << tag.result << '\n';
+        for (const std::string& line : tag.received) std::cout << "    " << line << '\n';
+    }
+}
+
+void PrintVerbs(const std::vector<TypeInfo>& types, bool json) {
+    if (!json) std::cout << "\nverbs\n";
+    for (const TypeInfo& type : types) {
+        if (json) {
+            nlohmann::ordered_json line, verbs = nlohmann::ordered_json::array();
+            line["type"] = type.name;
+            line["caption"] = type.caption;
+            for (const VerbInfo& verb : type.verbs)
+                verbs.push_back({{"id", verb.id}, {"name", verb.name}, {"caption", verb.caption}});
+            line["verbs"] = verbs;
+            std::cout << line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+            continue;
+        }
+        std::cout << type.name << "  (" << type.caption << ")\n";
+        for (const VerbInfo& verb : type.verbs)
+            std::cout << "  " << std::setw(4) << verb.id << verb.caption
+                      << (verb.name == verb.caption ? std::string() : "  [" + verb.name + "]") << '\n';
+    }
 }
 
 bool ReadFile(const std::string& path, std::string& contents) {
@@ -191,7 +349,11 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
         ("format", po::value(&options.format)->default_value(options.format), "output: table or jsonl")
         ("sectors", po::value(&options.sectors)->default_value(options.sectors),
          "comma-separated market-sector words for the security recognizer")
-        ("prefix", po::value(&options.prefix)->default_value(options.prefix), "tag-name prefix");
+        ("prefix", po::value(&options.prefix)->default_value(options.prefix), "tag-name prefix")
+        ("sector-verbs", po::value(&options.sectorVerbs)->default_value(options.sectorVerbs),
+         "verb specification of every market-sector type: target|verb|verb...")
+        ("verbs", po::bool_switch(&options.verbs), "list the verbs of each tag type")
+        ("invoke", po::value(&options.invoke), "invoke the verb with this name or caption on every tag");
     po::options_description all;
     all.add(visible).add_options()("file", po::value(&options.files));
     po::positional_options_description positional;
@@ -235,6 +397,8 @@ int main(int argc, char** argv) {
     auto journal = std::make_shared<smarttag::host::Journal>();
     journal->echo = [](const std::string& line) { std::cerr << "host: " << line << '\n'; };
     smarttag::host::RecordingHostServices services(journal);
+    // The window the window finder stands in for.
+    services.window = reinterpret_cast<HWND>(std::uintptr_t(0x10010));
     smarttag::host::ScopedHostServices installed(services);
     auto log = boost::make_shared<smarttag::host::RecordingLogInfo>(journal);
     auto setting = boost::make_shared<smarttag::host::FixedSettingReader>(true);
@@ -242,8 +406,12 @@ int main(int argc, char** argv) {
     auto recognizerAdaptor =
         SmartTag2RecognizerAdaptorImpl::Ctor(BuildRecognizers(options), Wide(options.prefix), setting, log);
     recognizerAdaptor->SmartTagInitialize(nullptr);
-    // The action adaptor and its actions (--verbs, --invoke) are wired here
-    // once they exist.
+    auto actionAdaptor = SmartTag2ActionAdaptorImpl::Ctor(BuildActions(options, journal), Wide(options.prefix), log);
+    std::vector<TypeInfo> types = NameTagTypes(*actionAdaptor);
+    // Numbered in type order before any tag is seen, so the IDs listed do
+    // not depend on the documents.
+    if (options.verbs)
+        for (TypeInfo& type : types) type.verbs = VerbsOf(*actionAdaptor, type.name);
 
     std::vector<Tag> tags;
     for (const std::string& file : options.files) {
@@ -257,9 +425,16 @@ int main(int argc, char** argv) {
         tags.insert(tags.end(), found.begin(), found.end());
     }
 
-    if (options.format == "jsonl")
+    if (!options.invoke.empty())
+        for (Tag& tag : tags) InvokeOnTag(*actionAdaptor, options.invoke, *journal, tag);
+
+    if (options.format == "jsonl") {
         PrintJsonLines(tags);
-    else
+        if (options.verbs) PrintVerbs(types, true);
+    } else {
         PrintTable(tags);
+        if (!options.invoke.empty()) PrintInvocations(options.invoke, tags);
+        if (options.verbs) PrintVerbs(types, false);
+    }
     return exitCode;
 }
