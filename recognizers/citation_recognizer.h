@@ -51,7 +51,7 @@ public:
     bool Next(std::size_t& position, std::size_t& length);
 
 private:
-    std::wstring text;  // one wchar_t per code unit, then one blank
+    std::string text;  // one byte per code unit for its character class, then a blank's
     std::size_t at = 0;
 };
 
