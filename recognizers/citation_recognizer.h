@@ -41,7 +41,8 @@ namespace Recognizer {
 // units. The runs are exactly the successive matches of the pattern
 //   (\d+[ab]{0,1})\s+(([.a-zA-Z]{0,4}([0-9])*[.a-zA-Z]{1,4}\s+){1,5}\s*)(\d+)
 // matched without regard to case, with the regular-expression library's
-// digit and white-space classes. The text must outlive the scanner.
+// digit and white-space classes. The scanner keeps what it needs of the
+// text; the text may go once it is constructed.
 class CitationCandidateScanner {
 public:
     CitationCandidateScanner(const OLECHAR* text, std::size_t length);
