@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "glr/actions.h"
@@ -175,7 +176,7 @@ class StampedMap {
   void grow() {
     std::vector<Slot> old;
     old.swap(slots_);
-    slots_.assign(old.empty() ? 256 : old.size() * 2, Slot{0, nullptr, 0});
+    slots_.assign(old.empty() ? 64 : old.size() * 2, Slot{0, nullptr, 0});
     uint32_t live = stamp_;
     count_ = 0;
     for (const Slot& s : old)
@@ -229,8 +230,8 @@ struct Parser::Impl {
   uint32_t level = 0;
   bool level_open = false;  // reductions of `level` are running
   uint32_t level_stamp = 0;
-  std::vector<uint32_t> state_stamp;  // per LR state: level_stamp when state_node is valid
-  std::vector<GssNode*> state_node;
+  std::unique_ptr<uint32_t[]> state_stamp;  // per LR state: level_stamp when state_node is valid
+  std::unique_ptr<GssNode*[]> state_node;
   SymNode* root = nullptr;
   GssNode* initial = nullptr;
 

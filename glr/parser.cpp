@@ -53,8 +53,9 @@ Parser::Parser(const Tables& tables) : impl_(std::make_unique<Impl>(tables)) {
   if (tables.format != kTablesFormat)
     throw std::invalid_argument("glr::Parser: parse tables have another format version");
   impl_->self = this;
-  impl_->state_stamp.assign(tables.nstates, 0);
-  impl_->state_node.assign(tables.nstates, nullptr);
+  // state_node is read only where state_stamp matches, so it needs no initial values.
+  impl_->state_stamp.reset(new uint32_t[tables.nstates]());
+  impl_->state_node.reset(new GssNode*[tables.nstates]);
 }
 
 Parser::~Parser() { impl_->release_tree(); }
@@ -326,7 +327,7 @@ void Parser::Impl::run_scanner(const ScannerInfo& sc, const T* transitions, uint
 void Parser::Impl::process_level(uint32_t p) {
   level = p;
   if (++level_stamp == 0) {
-    std::fill(state_stamp.begin(), state_stamp.end(), 0);
+    std::fill(state_stamp.get(), state_stamp.get() + tables.nstates, 0);
     level_stamp = 1;
   }
   for (GssNode* n = level_head[p]; n; n = n->next_in_level) {
