@@ -36,7 +36,7 @@ function(glr_add_grammar target)
     DEPENDS glrgen ${grammars}
     COMMENT "glrgen: generating ${ARG_NAME} tables"
     VERBATIM)
-  set(gen_target glr_generate_${ARG_NAME})
+  set(gen_target glr_generate_${target}_${ARG_NAME})
   add_custom_target(${gen_target} DEPENDS ${header} ${source})
   set_source_files_properties(${header} ${source} TARGET_DIRECTORY ${target} PROPERTIES GENERATED TRUE)
   target_sources(${target} PRIVATE ${source})
