@@ -18,5 +18,5 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=R
     -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" \
     -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread" -DSMARTTAG_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$jobs" --target test_robustness
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}" \
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/robustness/tsan.supp ${TSAN_OPTIONS:-}" \
     "$build/bin/test_robustness" --gtest_filter='Concurrency.*'
