@@ -62,10 +62,18 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (stats || check_only) {
-    std::cerr << "glrgen: " << (g.symbols.size() - g.nterminals) << " nonterminals, " << g.nterminals
-              << " terminals, " << g.productions.size() << " productions, " << tables.states.size()
+    size_t rules = 0, keywords = 0, regexes = 0;
+    for (size_t i = 1; i < g.symbols.size(); ++i) {
+      const auto& sym = g.symbols[i];
+      if (sym.kind == glr::gen::SymKind::Rule && sym.name != "$accept") ++rules;
+      if (sym.kind == glr::gen::SymKind::Terminal) ++(sym.is_regex ? regexes : keywords);
+    }
+    std::cerr << "glrgen: " << rules << " rules (" << (g.symbols.size() - g.nterminals - 1)
+              << " nonterminals with groups, options and repetitions), " << keywords << " keywords, " << regexes
+              << " expressions, " << g.productions.size() - 1 << " productions, " << tables.states.size()
               << " states, " << tables.scanners.size() << " scanner(s) with";
-    for (const auto& d : tables.scanners) std::cerr << ' ' << d.nstates() << " states";
+    for (size_t i = 0; i < tables.scanners.size(); ++i)
+      std::cerr << (i ? ", " : " ") << tables.scanners[i].nstates() << " states";
     std::cerr << ", " << tables.conflicts << " conflicting states\n";
   }
   if (check_only) return 0;
