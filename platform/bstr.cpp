@@ -80,6 +80,8 @@ UINT SysStringLen(BSTR pbstr) { return SysStringByteLen(pbstr) / UINT(sizeof(OLE
 namespace smarttag {
 namespace platform {
 
+bool AllocationCountersAvailable() { return true; }
+
 BstrCounters GetBstrCounters() {
     BstrCounters c;
     c.allocated = g_allocated.load();
@@ -97,3 +99,19 @@ ScopedBstrAllocationFailure::~ScopedBstrAllocationFailure() { g_allowance.store(
 }  // namespace smarttag
 
 #endif  // !_WIN32
+
+#if defined(_WIN32)
+
+namespace smarttag {
+namespace platform {
+
+// The system allocator can be neither counted nor made to fail.
+bool AllocationCountersAvailable() { return false; }
+BstrCounters GetBstrCounters() { return BstrCounters(); }
+ScopedBstrAllocationFailure::ScopedBstrAllocationFailure(long) {}
+ScopedBstrAllocationFailure::~ScopedBstrAllocationFailure() {}
+
+}  // namespace platform
+}  // namespace smarttag
+
+#endif  // _WIN32

@@ -8,7 +8,10 @@
 //
 // Off Windows the allocator also counts allocations and frees, and can be told
 // to fail, so tests can prove that every string is freed exactly once and can
-// provoke the out-of-memory paths (see smarttag::platform below).
+// provoke the out-of-memory paths (see smarttag::platform below). On Windows
+// the real OLE Automation allocator is used, which offers neither: there
+// AllocationCountersAvailable() is false, the counters stay at zero and a
+// failure scope has no effect, so tests that need them skip themselves.
 #pragma once
 
 #include "platform/wintypes.h"
@@ -22,8 +25,14 @@ void SysFreeString(BSTR bstrString);
 UINT SysStringLen(BSTR pbstr);
 UINT SysStringByteLen(BSTR bstr);
 
+#endif  // !_WIN32
+
 namespace smarttag {
 namespace platform {
+
+// True where the counters and failure scopes below work (everywhere but
+// Windows).
+bool AllocationCountersAvailable();
 
 struct BstrCounters {
     long allocated = 0;  // successful SysAlloc* calls
@@ -47,5 +56,3 @@ public:
 
 }  // namespace platform
 }  // namespace smarttag
-
-#endif  // !_WIN32

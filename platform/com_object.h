@@ -3,7 +3,9 @@
 //
 // ComObject<I> implements IUnknown for an interface chain ending in I: an
 // atomic reference count starting at 0, deletion at the last Release, and
-// QueryInterface for IUnknown and IDispatch. Every ComObject is counted while
+// QueryInterface for IUnknown and IDispatch. On Windows, where IDispatch is
+// the real one, its automation members answer E_NOTIMPL: nothing in the
+// library drives these objects through automation. Every ComObject is counted while
 // it lives, and every AddRef/Release is counted, so tests can prove that each
 // reference taken was given back (GetComCounters).
 //
@@ -39,7 +41,7 @@ public:
     ComObject(const ComObject&) = delete;
     ComObject& operator=(const ComObject&) = delete;
 
-    HRESULT QueryInterface(REFIID riid, void** ppvObject) override {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override {
         if (!ppvObject) return E_POINTER;
         if (riid == IID_IUnknown || riid == IID_IDispatch) {
             *ppvObject = static_cast<Interface*>(this);
@@ -50,12 +52,12 @@ public:
         return E_NOINTERFACE;
     }
 
-    ULONG AddRef() override {
+    ULONG STDMETHODCALLTYPE AddRef() override {
         detail::CountAddRef();
         return ++refs_;
     }
 
-    ULONG Release() override {
+    ULONG STDMETHODCALLTYPE Release() override {
         detail::CountRelease();
         const ULONG left = --refs_;
         if (left == 0) delete this;
@@ -63,6 +65,21 @@ public:
     }
 
     ULONG RefCount() const { return refs_.load(); }
+
+#if defined(_WIN32)
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override {
+        if (pctinfo) *pctinfo = 0;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) override {
+        if (ppTInfo) *ppTInfo = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+#endif
 
 protected:
     virtual ~ComObject() { detail::CountObject(-1); }

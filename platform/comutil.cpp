@@ -1,11 +1,40 @@
 #include "platform/comutil.h"
 
-#if !defined(_WIN32)
-
 #include <cstring>
 #include <new>
 
 #include "platform/codepage.h"
+
+#if defined(_WIN32)
+
+namespace _com_util {
+
+BSTR WINAPI ConvertStringToBSTR(const char* pSrc) {
+    if (!pSrc) return nullptr;
+    const int bytes = int(std::strlen(pSrc));
+    const int units = bytes ? MultiByteToWideChar(CP_ACP, 0, pSrc, bytes, nullptr, 0) : 0;
+    if (bytes && !units) _com_issue_error(HRESULT_FROM_WIN32(GetLastError()));
+    BSTR out = SysAllocStringLen(nullptr, UINT(units));
+    if (!out) _com_issue_error(E_OUTOFMEMORY);
+    if (units) MultiByteToWideChar(CP_ACP, 0, pSrc, bytes, out, units);
+    return out;
+}
+
+char* WINAPI ConvertBSTRToString(BSTR pSrc) {
+    if (!pSrc) return nullptr;
+    // The whole string plus its terminator, so embedded NULs survive too.
+    const int units = int(SysStringLen(pSrc)) + 1;
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, pSrc, units, nullptr, 0, nullptr, nullptr);
+    if (!bytes) _com_issue_error(HRESULT_FROM_WIN32(GetLastError()));
+    char* out = new (std::nothrow) char[std::size_t(bytes)];
+    if (!out) _com_issue_error(E_OUTOFMEMORY);
+    WideCharToMultiByte(CP_ACP, 0, pSrc, units, out, bytes, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace _com_util
+
+#else
 
 const char* _com_error::ErrorMessage() const noexcept {
     switch (hr_) {

@@ -20,6 +20,12 @@
 #include "platform/wintypes.h"
 
 #if defined(_WIN32)
+// The compiler's own _bstr_t and _com_error (comdef.h, whose _com_issue_error
+// throws _com_error). They leave the two conversion functions of _com_util
+// to a support library, which comutil.cpp supplies: conversion through the
+// system ANSI code page, the 8-bit copy allocated with new[] as _bstr_t frees
+// it with delete[].
+#include <comdef.h>
 #include <comutil.h>
 #else
 

@@ -3,6 +3,12 @@
 // Off Windows the debug stream goes to one process-wide sink, which writes
 // nothing unless a test or the host program installs one. ScopedDebugCapture
 // collects every line written while it lives, for tests.
+//
+// On Windows OutputDebugStringW is the system's. While a sink is installed,
+// the lines are also handed to it: OutputDebugString reports each line to a
+// debugger as a first-chance exception, and a vectored exception handler
+// takes those, as a debugger would, before they reach the system's default
+// output.
 #pragma once
 
 #include <functional>

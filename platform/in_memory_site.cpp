@@ -17,7 +17,7 @@ HRESULT InMemoryPropertyBag::Failure(Operation op) const {
     return S_OK;
 }
 
-HRESULT InMemoryPropertyBag::get_Read(BSTR key, BSTR* value) {
+HRESULT STDMETHODCALLTYPE InMemoryPropertyBag::get_Read(BSTR key, BSTR* value) {
     if (!value) return E_POINTER;
     *value = nullptr;
     const _bstr_t wanted(key);
@@ -29,7 +29,7 @@ HRESULT InMemoryPropertyBag::get_Read(BSTR key, BSTR* value) {
     return E_INVALIDARG;
 }
 
-HRESULT InMemoryPropertyBag::Write(BSTR key, BSTR value) {
+HRESULT STDMETHODCALLTYPE InMemoryPropertyBag::Write(BSTR key, BSTR value) {
     if (HRESULT hr = Failure(kWrite)) return hr;
     try {
         const _bstr_t k(key), v(value);
@@ -45,14 +45,14 @@ HRESULT InMemoryPropertyBag::Write(BSTR key, BSTR value) {
     }
 }
 
-HRESULT InMemoryPropertyBag::get_Count(INT* count) {
+HRESULT STDMETHODCALLTYPE InMemoryPropertyBag::get_Count(INT* count) {
     if (HRESULT hr = Failure(kCount)) return hr;
     if (!count) return E_POINTER;
     *count = INT(entries_.size());
     return S_OK;
 }
 
-HRESULT InMemoryPropertyBag::get_KeyFromIndex(INT index, BSTR* key) {
+HRESULT STDMETHODCALLTYPE InMemoryPropertyBag::get_KeyFromIndex(INT index, BSTR* key) {
     if (HRESULT hr = Failure(kKeyFromIndex)) return hr;
     if (!key) return E_POINTER;
     *key = nullptr;
@@ -65,7 +65,7 @@ HRESULT InMemoryPropertyBag::get_KeyFromIndex(INT index, BSTR* key) {
     return S_OK;
 }
 
-HRESULT InMemoryPropertyBag::get_ValueFromIndex(INT index, BSTR* value) {
+HRESULT STDMETHODCALLTYPE InMemoryPropertyBag::get_ValueFromIndex(INT index, BSTR* value) {
     if (HRESULT hr = Failure(kValueFromIndex)) return hr;
     if (!value) return E_POINTER;
     *value = nullptr;
@@ -82,7 +82,7 @@ ComPtr<InMemoryRecognizerSite> InMemoryRecognizerSite::Create() {
     return ComPtr<InMemoryRecognizerSite>(new InMemoryRecognizerSite);
 }
 
-HRESULT InMemoryRecognizerSite::CommitSmartTag(BSTR strSmartTagName, INT iStart, INT iLength,
+HRESULT STDMETHODCALLTYPE InMemoryRecognizerSite::CommitSmartTag(BSTR strSmartTagName, INT iStart, INT iLength,
                                                ISmartTagProperties* pProperties) {
     CommittedTag tag;
     tag.name = _bstr_t(strSmartTagName, true);
@@ -103,12 +103,12 @@ HRESULT InMemoryRecognizerSite::CommitSmartTag(BSTR strSmartTagName, INT iStart,
     return S_OK;
 }
 
-HRESULT InMemoryRecognizerSite::CommitSmartTag2(BSTR bstrType, INT Start, INT Length,
+HRESULT STDMETHODCALLTYPE InMemoryRecognizerSite::CommitSmartTag2(BSTR bstrType, INT Start, INT Length,
                                                 ISmartTagProperties* Properties) {
     return CommitSmartTag(bstrType, Start, Length, Properties);
 }
 
-HRESULT InMemoryRecognizerSite::GetNewPropertyBag(ISmartTagProperties** ppProperty) {
+HRESULT STDMETHODCALLTYPE InMemoryRecognizerSite::GetNewPropertyBag(ISmartTagProperties** ppProperty) {
     if (!ppProperty) return E_POINTER;
     *ppProperty = nullptr;
     if (bagWithResult_) {

@@ -28,11 +28,11 @@ class InMemoryPropertyBag : public ComObject<ISmartTagProperties> {
 public:
     static ComPtr<InMemoryPropertyBag> Create(PropertyEntries entries = PropertyEntries());
 
-    HRESULT get_Read(BSTR key, BSTR* value) override;
-    HRESULT Write(BSTR key, BSTR value) override;
-    HRESULT get_Count(INT* count) override;
-    HRESULT get_KeyFromIndex(INT index, BSTR* key) override;
-    HRESULT get_ValueFromIndex(INT index, BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE get_Read(BSTR key, BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE Write(BSTR key, BSTR value) override;
+    HRESULT STDMETHODCALLTYPE get_Count(INT* count) override;
+    HRESULT STDMETHODCALLTYPE get_KeyFromIndex(INT index, BSTR* key) override;
+    HRESULT STDMETHODCALLTYPE get_ValueFromIndex(INT index, BSTR* value) override;
 
     const PropertyEntries& Entries() const { return entries_; }
 
@@ -60,10 +60,10 @@ class InMemoryRecognizerSite : public ComObject<ISmartTagRecognizerSite2> {
 public:
     static ComPtr<InMemoryRecognizerSite> Create();
 
-    HRESULT CommitSmartTag(BSTR strSmartTagName, INT iStart, INT iLength,
+    HRESULT STDMETHODCALLTYPE CommitSmartTag(BSTR strSmartTagName, INT iStart, INT iLength,
                            ISmartTagProperties* pProperties) override;
-    HRESULT CommitSmartTag2(BSTR bstrType, INT Start, INT Length, ISmartTagProperties* Properties) override;
-    HRESULT GetNewPropertyBag(ISmartTagProperties** ppProperty) override;
+    HRESULT STDMETHODCALLTYPE CommitSmartTag2(BSTR bstrType, INT Start, INT Length, ISmartTagProperties* Properties) override;
+    HRESULT STDMETHODCALLTYPE GetNewPropertyBag(ISmartTagProperties** ppProperty) override;
 
     // GetNewPropertyBag returns `hr`; it hands out a bag too when `withBag`.
     void SetNewPropertyBagResult(HRESULT hr, bool withBag);

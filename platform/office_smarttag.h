@@ -19,9 +19,9 @@
 #else
 
 struct IUnknown {
-    virtual HRESULT QueryInterface(REFIID riid, void** ppvObject) = 0;
-    virtual ULONG AddRef() = 0;
-    virtual ULONG Release() = 0;
+    virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) = 0;
+    virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
+    virtual ULONG STDMETHODCALLTYPE Release() = 0;
 
 protected:
     ~IUnknown() = default;
@@ -50,11 +50,11 @@ enum IF_TYPE {
 
 // A tag's property bag: ordered key/value pairs of strings.
 struct ISmartTagProperties : IDispatch {
-    virtual HRESULT get_Read(BSTR key, BSTR* value) = 0;
-    virtual HRESULT Write(BSTR key, BSTR value) = 0;
-    virtual HRESULT get_Count(INT* count) = 0;
-    virtual HRESULT get_KeyFromIndex(INT index, BSTR* key) = 0;
-    virtual HRESULT get_ValueFromIndex(INT index, BSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Read(BSTR key, BSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Write(BSTR key, BSTR value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Count(INT* count) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_KeyFromIndex(INT index, BSTR* key) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ValueFromIndex(INT index, BSTR* value) = 0;
 
 protected:
     ~ISmartTagProperties() = default;
@@ -62,9 +62,9 @@ protected:
 
 // Where a recognizer commits the tags it finds in one run of text.
 struct ISmartTagRecognizerSite : IDispatch {
-    virtual HRESULT CommitSmartTag(BSTR strSmartTagName, INT iStart, INT iLength,
+    virtual HRESULT STDMETHODCALLTYPE CommitSmartTag(BSTR strSmartTagName, INT iStart, INT iLength,
                                    ISmartTagProperties* pProperties) = 0;
-    virtual HRESULT GetNewPropertyBag(ISmartTagProperties** ppProperty) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetNewPropertyBag(ISmartTagProperties** ppProperty) = 0;
 
 protected:
     ~ISmartTagRecognizerSite() = default;
@@ -73,7 +73,7 @@ protected:
 // The version-2 site. It extends the first one here, so a version-2 site can
 // be used wherever the first is expected.
 struct ISmartTagRecognizerSite2 : ISmartTagRecognizerSite {
-    virtual HRESULT CommitSmartTag2(BSTR bstrType, INT Start, INT Length,
+    virtual HRESULT STDMETHODCALLTYPE CommitSmartTag2(BSTR bstrType, INT Start, INT Length,
                                     ISmartTagProperties* Properties) = 0;
 
 protected:
@@ -82,7 +82,7 @@ protected:
 
 // Office's tokenization of the text; the library passes it along unread.
 struct ISmartTagTokenList : IDispatch {
-    virtual HRESULT get_Count(INT* count) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Count(INT* count) = 0;
 
 protected:
     ~ISmartTagTokenList() = default;

@@ -132,3 +132,15 @@ SafeArrayCounters GetSafeArrayCounters() {
 }  // namespace smarttag
 
 #endif  // !_WIN32
+
+#if defined(_WIN32)
+
+namespace smarttag {
+namespace platform {
+
+SafeArrayCounters GetSafeArrayCounters() { return SafeArrayCounters(); }
+
+}  // namespace platform
+}  // namespace smarttag
+
+#endif  // _WIN32

@@ -5,7 +5,8 @@
 // access to its data, element get/put, bounds and destruction. As on Windows,
 // SafeArrayDestroy frees every BSTR the array holds, so an array whose
 // elements merely borrow strings owned elsewhere must not be destroyed without
-// clearing them first. Arrays are counted so tests can prove they are freed.
+// clearing them first. Arrays are counted so tests can prove they are freed
+// (off Windows only: see AllocationCountersAvailable in bstr.h).
 #pragma once
 
 #include "platform/bstr.h"
@@ -44,6 +45,8 @@ HRESULT SafeArrayGetVartype(SAFEARRAY* psa, VARTYPE* pvt);
 HRESULT SafeArrayGetElement(SAFEARRAY* psa, LONG* rgIndices, void* pv);
 HRESULT SafeArrayPutElement(SAFEARRAY* psa, LONG* rgIndices, void* pv);
 
+#endif  // !_WIN32
+
 namespace smarttag {
 namespace platform {
 
@@ -57,5 +60,3 @@ SafeArrayCounters GetSafeArrayCounters();
 
 }  // namespace platform
 }  // namespace smarttag
-
-#endif  // !_WIN32

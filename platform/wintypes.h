@@ -4,7 +4,9 @@
 // Names, values and meanings are those of the Windows SDK so that the rest of
 // the code reads the same on both platforms. The one deliberate difference:
 // OLECHAR is a UTF-16 code unit (char16_t) here, wchar_t on Windows; write
-// wide literals with OLESTR("...") to stay portable.
+// wide literals with OLESTR("...") and wide characters as OLECHAR to stay
+// portable. COM methods are declared with STDMETHODCALLTYPE, which is
+// __stdcall on 32-bit Windows and empty here.
 #pragma once
 
 #if defined(_WIN32)
@@ -34,6 +36,10 @@ struct HWND__;
 typedef HWND__* HWND;
 
 #define OLESTR(str) u##str
+
+// COM methods use the stdcall convention on 32-bit Windows; declare and
+// override them with STDMETHODCALLTYPE so both platforms read the same.
+#define STDMETHODCALLTYPE
 
 #define VARIANT_TRUE ((VARIANT_BOOL)-1)
 #define VARIANT_FALSE ((VARIANT_BOOL)0)

@@ -9,6 +9,7 @@
 
 #include "platform/bstr.h"
 #include "platform/comutil.h"
+#include "tests/support/allocation_counters.h"
 
 using smarttag::platform::GetBstrCounters;
 using smarttag::platform::ScopedBstrAllocationFailure;
@@ -51,6 +52,7 @@ TEST(SysAllocTest, LengthPrefixTerminatorAndEmbeddedNul) {
 }
 
 TEST(SysAllocTest, CountersBalanceAndFailureInjection) {
+    SMARTTAG_REQUIRE_ALLOCATION_COUNTERS();
     const auto before = GetBstrCounters();
     SysFreeString(SysAllocString(OLESTR("x")));
     EXPECT_EQ(GetBstrCounters().allocated, before.allocated + 1);
@@ -63,6 +65,9 @@ TEST(SysAllocTest, CountersBalanceAndFailureInjection) {
     SysFreeString(first);
 }
 
+// use_count() and the guarded Detach belong to the stand-in _bstr_t; the
+// compiler's own on Windows has neither.
+#if !defined(_WIN32)
 TEST(BstrTTest, CopiesShareOneBufferAndTheLastOneFreesIt) {
     ExpectNoLeak([] {
         const long before = GetBstrCounters().allocated;
@@ -98,6 +103,7 @@ TEST(BstrTTest, SharingAcrossThreadsKeepsTheCountExact) {
         EXPECT_EQ(shared.use_count(), 1u);
     });
 }
+#endif  // !_WIN32
 
 TEST(BstrTTest, NullEmptyAndOwnership) {
     ExpectNoLeak([] {
@@ -120,6 +126,7 @@ TEST(BstrTTest, NullEmptyAndOwnership) {
         EXPECT_TRUE(!owner);
         SysFreeString(mine);
 
+#if !defined(_WIN32)
         _bstr_t shared(OLESTR("s")), other = shared;
         bool threw = false;
         try {
@@ -128,6 +135,7 @@ TEST(BstrTTest, NullEmptyAndOwnership) {
             threw = e.Error() == E_POINTER;
         }
         EXPECT_TRUE(threw) << "detaching a shared buffer would free it under the other copy";
+#endif
 
         // Embedded NULs survive copies and concatenation.
         const OLECHAR raw[] = {u'x', 0, u'y'};
@@ -162,7 +170,11 @@ TEST(BstrTTest, OrderIsByUnsignedCodeUnitWithPrefixFirst) {
     EXPECT_LT(_bstr_t(OLESTR("Z")), _bstr_t(OLESTR("a"))) << "case-sensitive, by code unit";
     EXPECT_LT(_bstr_t(), _bstr_t(OLESTR("a")));
     EXPECT_GT(_bstr_t(OLESTR("a")), _bstr_t());
+#if defined(_WIN32)
+    EXPECT_LT(_bstr_t(), _bstr_t(OLESTR(""))) << "the compiler's _bstr_t puts null before empty";
+#else
     EXPECT_EQ(_bstr_t(), _bstr_t(OLESTR("")));
+#endif
     EXPECT_NE(_bstr_t(OLESTR("ab")), _bstr_t(OLESTR("abc")));
 
     std::map<_bstr_t, int> keys{{_bstr_t(OLESTR("Security")), 1}, {_bstr_t(OLESTR("")), 2},
@@ -192,6 +204,7 @@ TEST(BstrTTest, AnsiConversionUsesWindows1252WithBestFit) {
 TEST(BstrTTest, AllocationFailureThrowsComErrorNotStdException) {
     static_assert(!std::is_base_of<std::exception, _com_error>::value,
                   "the adaptors rely on _com_error not being a std::exception");
+    SMARTTAG_REQUIRE_ALLOCATION_COUNTERS();
     ExpectNoLeak([] {
         _bstr_t left(OLESTR("a"));
         ScopedBstrAllocationFailure fail;

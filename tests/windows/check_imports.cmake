@@ -1,0 +1,23 @@
+# Fails when the DLL imports anything but Windows' own DLLs (a runtime DLL of
+# the compiler, say, which a machine with Office need not have).
+# Usage: cmake -DLIBRARY=<dll> -DOBJDUMP=<objdump> -P check_imports.cmake
+execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cannot read the headers of ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${dump}")
+if(NOT imports)
+  message(FATAL_ERROR "no imports found in ${LIBRARY}")
+endif()
+set(system kernel32 user32 advapi32 msvcrt ole32 oleaut32 shell32)
+foreach(line ${imports})
+  string(REPLACE "DLL Name: " "" dll "${line}")
+  string(TOLOWER "${dll}" lower)
+  string(REGEX REPLACE "\\.dll$" "" lower "${lower}")
+  list(FIND system "${lower}" known)
+  if(known EQUAL -1 AND NOT lower MATCHES "^api-ms-win-")
+    message(SEND_ERROR "imports a DLL that is not part of Windows: ${dll}")
+  else()
+    message(STATUS "imports ${dll}")
+  endif()
+endforeach()
