@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "adaptors/com_boundary.h"
 #include "adaptors/host/vutil.h"
 
 namespace Veltra {
@@ -18,10 +19,7 @@ const OLECHAR kProgId[] = OLESTR("Veltra.STAction");
 const OLECHAR kDisplayName[] = OLESTR("Veltra Office SmartTag Action");
 const char kFirewallHint[] = "Please check the firewall configuration.";
 
-HRESULT StoreString(BSTR* out, const OLECHAR* text) {
-    _bstr_t copy(text);
-    return BSTRUtil::HrAllocString(out, copy);
-}
+using Boundary::StoreString;
 
 }  // namespace
 
@@ -33,32 +31,16 @@ SmartTag2ActionAdaptorImpl::SmartTag2ActionAdaptorImpl(std::vector<boost::shared
 SmartTag2ActionAdaptorImpl::~SmartTag2ActionAdaptorImpl() {}
 
 void SmartTag2ActionAdaptorImpl::Log(const std::string& message) noexcept {
-    // The logger is the host's; if it fails too there is nowhere left to report.
-    try {
-        if (logInfo) logInfo->Log(message);
-    } catch (...) {
-    }
+    Boundary::LogLine(logInfo.get(), message);
 }
 
 void SmartTag2ActionAdaptorImpl::LogFailure(const char* operation, const char* what) noexcept {
-    try {
-        const std::string where = std::string("SmartTag2ActionAdaptorImpl::") + operation;
-        Log(what ? "Exception in " + where + ": " + what : "Unknown exception in " + where);
-    } catch (...) {
-    }
+    Boundary::LogFailure(logInfo.get(), "SmartTag2ActionAdaptorImpl", operation, what);
 }
 
-// Runs `body` and turns anything it throws into a log line and S_FALSE.
 template <class Body>
 HRESULT SmartTag2ActionAdaptorImpl::Guarded(const char* operation, Body body) {
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        LogFailure(operation, e.what());
-    } catch (...) {
-        LogFailure(operation, nullptr);
-    }
-    return S_FALSE;
+    return Boundary::Guarded(logInfo.get(), "SmartTag2ActionAdaptorImpl", operation, body);
 }
 
 HRESULT SmartTag2ActionAdaptorImpl::get_ProgId(BSTR* progId) {

@@ -4,6 +4,7 @@
 
 #include <boost/bind/bind.hpp>
 
+#include "adaptors/com_boundary.h"
 #include "adaptors/host/vutil.h"
 #include "platform/com_object.h"
 
@@ -20,10 +21,7 @@ const OLECHAR kDisplayName[] = OLESTR("Veltra Office SmartTag Recognizer");
 const OLECHAR kDownloadUrl[] = OLESTR(" ");
 const char kDisabledMessage[] = "Smart tag recognition disabled by configuration";
 
-HRESULT StoreString(BSTR* out, const OLECHAR* text) {
-    _bstr_t copy(text);
-    return BSTRUtil::HrAllocString(out, copy);
-}
+using Boundary::StoreString;
 
 }  // namespace
 
@@ -39,26 +37,12 @@ SmartTag2RecognizerAdaptorImpl::SmartTag2RecognizerAdaptorImpl(
 SmartTag2RecognizerAdaptorImpl::~SmartTag2RecognizerAdaptorImpl() {}
 
 void SmartTag2RecognizerAdaptorImpl::LogFailure(const char* operation, const char* what) noexcept {
-    // The logger is the host's; if it fails too there is nowhere left to report.
-    try {
-        if (!logInfo) return;
-        const std::string where = std::string("SmartTag2RecognizerAdaptorImpl::") + operation;
-        logInfo->Log(what ? "Exception in " + where + ": " + what : "Unknown exception in " + where);
-    } catch (...) {
-    }
+    Boundary::LogFailure(logInfo.get(), "SmartTag2RecognizerAdaptorImpl", operation, what);
 }
 
-// Runs `body` and turns anything it throws into a log line and S_FALSE.
 template <class Body>
 HRESULT SmartTag2RecognizerAdaptorImpl::Guarded(const char* operation, Body body) {
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        LogFailure(operation, e.what());
-    } catch (...) {
-        LogFailure(operation, nullptr);
-    }
-    return S_FALSE;
+    return Boundary::Guarded(logInfo.get(), "SmartTag2RecognizerAdaptorImpl", operation, body);
 }
 
 HRESULT SmartTag2RecognizerAdaptorImpl::get_ProgId(BSTR* progId) {
