@@ -125,7 +125,6 @@ struct GssNode {
   uint32_t pos;
   Edge* edges;
   GssNode* next_in_level;
-  bool processed;
 };
 
 // Open addressing map from a 64-bit key to a pointer. Cleared in O(1) by
@@ -223,7 +222,13 @@ struct Parser::Impl {
   StampedMap gss_map, sym_map;
   std::vector<GssNode*> level_head, level_tail;
   std::vector<GssNode*> active;     // nodes of the current level
-  std::vector<GssNode*> queue;      // nodes whose reductions are pending
+  std::vector<GssNode*> queue;      // nodes of the level in the order their reductions run
+  size_t processed_count = 0;       // queue[0, processed_count) have had their reductions
+  struct PendingEdge {
+    Edge* edge;
+    size_t processed;  // the nodes reduced before the edge existed
+  };
+  std::vector<PendingEdge> pending;  // new edges into reduced nodes, to reduce through
   std::vector<Token> tokens;        // tokens at the current level
   std::vector<uint32_t> lookahead;  // distinct terminals at the current level
   std::vector<uint64_t> usable;     // terminals the current level's states can use

@@ -183,7 +183,6 @@ GssNode* Parser::Impl::gss_node(uint32_t state, uint32_t pos, bool& created) {
   n->state = state;
   n->pos = pos;
   n->edges = nullptr;
-  n->processed = false;
   // Appended at the tail of its level, so levels are processed in creation order.
   n->next_in_level = nullptr;
   if (level_tail[pos]) level_tail[pos]->next_in_level = n;
@@ -339,10 +338,18 @@ void Parser::Impl::process_level(uint32_t p) {
   queue.clear();
   for (GssNode* n = level_head[p]; n; n = n->next_in_level) queue.push_back(n);
   // Nodes created by reductions are appended to the level and to the queue.
+  // Edges added to nodes already reduced are redone from a worklist rather
+  // than recursively, so the depth of the C++ stack stays bounded.
+  pending.clear();
   for (size_t qi = 0; qi < queue.size(); ++qi) {
     GssNode* x = queue[qi];
-    x->processed = true;
+    processed_count = qi + 1;
     reduce_node(x, nullptr);
+    while (!pending.empty()) {
+      PendingEdge pe = pending.back();
+      pending.pop_back();
+      for (size_t i = 0; i < pe.processed; ++i) reduce_node(queue[i], pe.edge);
+    }
   }
   level_open = false;
   if (!tokens.empty()) shift_level(p);
@@ -405,7 +412,7 @@ void Parser::Impl::reducer(GssNode* u, uint32_t prod, SymNode** kids) {
     return;
   }
   // A new path through w: nodes already reduced must take it into account.
-  for (size_t i = 0; i < queue.size() && queue[i]->processed; ++i) reduce_node(queue[i], e);
+  pending.push_back({e, processed_count});
 }
 
 void Parser::Impl::shift_level(uint32_t p) {
