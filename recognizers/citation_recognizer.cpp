@@ -1,6 +1,10 @@
 #include "recognizers/citation_recognizer.h"
 
+#include <array>
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <limits>
 #include <vector>
 
@@ -36,10 +40,11 @@ const std::size_t kMaxCheckedWords = 10;
 //     regard to case, [ab], [.a-zA-Z] and [0-9]. So each UTF-16 code unit is
 //     replaced by one byte standing for its combination of answers, looked
 //     up in a table the library itself filled (each set matched against
-//     every code unit, once per process), and the pattern is rewritten over
-//     those bytes: one byte per code unit keeps every offset, and a narrow
-//     pattern with explicit byte sets is much quicker to match than a wide
-//     one that folds case on every comparison.
+//     every code unit once per process, a block at a time as texts need
+//     it), and the pattern is rewritten over those bytes: one byte per code
+//     unit keeps every offset, and a narrow pattern with explicit byte sets
+//     is much quicker to match than a wide one that folds case on every
+//     comparison.
 //   - Each word, with the white space after it, is an atomic group. A word
 //     cannot contain white space and must be followed by some, so any way of
 //     matching it covers the same whole word; and whether the white space
@@ -79,27 +84,37 @@ std::string ByteSet(unsigned char set) {
     return expression + "]";
 }
 
-// The class table and the pattern over class bytes, built once and then
-// only read; boost::basic_regex may be matched from several threads at once.
+// The five sets as the library reads them, the table that says for each
+// UTF-16 code unit which of them it belongs to, and the pattern over class
+// bytes; all built once and then only read (boost::basic_regex may be
+// matched from several threads at once).
+//
+// Asking the library about all 65536 code units takes tens of milliseconds,
+// which a process's first call would pay. So the table is filled in blocks
+// of 256 code units, each the first time a text holds a code unit of it;
+// almost every text stays within the first block or two. A filled block is
+// published through an atomic pointer and never changes or goes away.
 struct CandidatePattern {
-    std::vector<char> classOf;  // by UTF-16 code unit
-    boost::regex pattern;
+    static const std::size_t kBlockBits = 8;
+    static const std::size_t kBlockSize = std::size_t(1) << kBlockBits;
+    static const std::size_t kBlocks = 0x10000 >> kBlockBits;
 
-    CandidatePattern() : classOf(0x10000) {
-        const std::pair<const wchar_t*, unsigned char> sets[] = {{L"\\d", Sets::kDigit},
-                                                                  {L"\\s", Sets::kSpace},
-                                                                  {L"[ab]", Sets::kVolumeLetter},
-                                                                  {L"[.a-zA-Z]", Sets::kLetter},
-                                                                  {L"[0-9]", Sets::kWordDigit}};
-        std::vector<unsigned char> found(classOf.size(), 0);
-        for (const auto& set : sets) {
-            const boost::wregex one(set.first, boost::regex_constants::perl | boost::regex_constants::icase);
-            for (std::size_t c = 0; c < found.size(); ++c) {
-                const wchar_t unit = wchar_t(c);
-                if (boost::regex_match(&unit, &unit + 1, one)) found[c] |= set.second;
-            }
-        }
-        for (std::size_t c = 0; c < found.size(); ++c) classOf[c] = ClassByte(found[c]);
+    std::vector<std::pair<boost::wregex, unsigned char>> sets;
+    boost::regex pattern;
+    mutable std::array<std::atomic<const char*>, kBlocks> blocks{};
+    mutable std::array<std::unique_ptr<char[]>, kBlocks> owned;
+    mutable std::mutex filling;
+
+    CandidatePattern() {
+        const std::pair<const wchar_t*, unsigned char> sources[] = {{L"\\d", Sets::kDigit},
+                                                                     {L"\\s", Sets::kSpace},
+                                                                     {L"[ab]", Sets::kVolumeLetter},
+                                                                     {L"[.a-zA-Z]", Sets::kLetter},
+                                                                     {L"[0-9]", Sets::kWordDigit}};
+        for (const auto& set : sources)
+            sets.emplace_back(boost::wregex(set.first, boost::regex_constants::perl | boost::regex_constants::icase),
+                              set.second);
+        Block(0);  // ASCII and Latin-1, which every text uses
 
         const std::string digit = ByteSet(Sets::kDigit), space = ByteSet(Sets::kSpace),
                           letter = ByteSet(Sets::kLetter);
@@ -107,6 +122,29 @@ struct CandidatePattern {
                            ByteSet(Sets::kWordDigit) + "*" + letter + "{1,4}" + space + "+)){1,5}" + space + "*" +
                            digit + "+",
                        boost::regex_constants::perl);
+    }
+
+    // The class bytes of the code units from index << kBlockBits on.
+    const char* Block(std::size_t index) const {
+        if (const char* block = blocks[index].load(std::memory_order_acquire)) return block;
+        std::lock_guard<std::mutex> lock(filling);
+        if (const char* block = blocks[index].load(std::memory_order_relaxed)) return block;
+        std::unique_ptr<char[]> block(new char[kBlockSize]);
+        for (std::size_t i = 0; i < kBlockSize; ++i) {
+            const wchar_t unit = wchar_t((index << kBlockBits) | i);
+            unsigned char found = 0;
+            for (const auto& set : sets)
+                if (boost::regex_match(&unit, &unit + 1, set.first)) found |= set.second;
+            block[i] = ClassByte(found);
+        }
+        owned[index] = std::move(block);
+        blocks[index].store(owned[index].get(), std::memory_order_release);
+        return owned[index].get();
+    }
+
+    char ClassOf(OLECHAR unit) const {
+        const std::size_t c = std::size_t(unit) & 0xFFFF;
+        return Block(c >> kBlockBits)[c & (kBlockSize - 1)];
     }
 
     static const CandidatePattern& Get() {
@@ -119,10 +157,13 @@ struct CandidatePattern {
 // class byte of one blank.
 std::string ClassText(const OLECHAR* chars, std::size_t n) {
     const CandidatePattern& compiled = CandidatePattern::Get();
-    std::string text;
-    text.reserve(n + 1);
-    for (std::size_t i = 0; i < n; ++i) text.push_back(compiled.classOf[std::size_t(chars[i]) & 0xFFFF]);
-    text.push_back(compiled.classOf[std::size_t(u' ')]);
+    std::string text(n + 1, '\0');
+    const char* ascii = compiled.Block(0);
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t c = std::size_t(chars[i]) & 0xFFFF;
+        text[i] = c < CandidatePattern::kBlockSize ? ascii[c] : compiled.ClassOf(chars[i]);
+    }
+    text[n] = ascii[std::size_t(u' ')];
     return text;
 }
 
@@ -183,7 +224,8 @@ bool CitationCandidateScanner::Next(std::size_t& position, std::size_t& length) 
 RecognizerCitationImpl::RecognizerCitationImpl(const _bstr_t& typeName, NormalizeFn normalize)
     : typeName(typeName), normalize(std::move(normalize)) {
     // The reporter catalogue is constant data and needs no building; the
-    // pattern is compiled here so that a first Recognize does not pay for it.
+    // pattern is compiled here so that a first Recognize does not pay for it
+    // (the class table beyond its first block is filled as texts need it).
     CandidatePattern::Get();
 }
 
