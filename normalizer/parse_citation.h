@@ -24,7 +24,9 @@ const glr::Tables& CitationGrammarTables() noexcept;
 // (ClassifyByReporterName; possibly empty), clears `error` and returns true. On
 // failure (a syntax error, or an action rejected the parse) moves the
 // accumulated error text into `error`, leaves `normalized` and `category`
-// untouched and returns false. `input` must not be one of the outputs.
+// untouched and returns false. `input` must not be one of the outputs. Safe
+// to call from several threads at once: each thread parses with a parser of
+// its own, kept from one call to the next.
 bool ParseCitation(const std::string& input, std::string& normalized, std::string& category,
                    std::string& error);
 
