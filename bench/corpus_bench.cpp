@@ -1,0 +1,308 @@
+// corpus_bench: end-to-end speed of tagging real documents.
+//
+//   corpus_bench [--passes N] [--candidates OUT] FILE...
+//   corpus_bench --first-call
+//
+// Every paragraph of every file (text between blank lines, line breaks
+// turned into blanks, exactly as smarttag-host cuts them) goes to Recognize2
+// on a recognizer adaptor wired as smarttag-host wires it: the citation,
+// security and transparency recognizers behind the adaptor, an in-memory
+// recognizer site per paragraph. The program prints:
+//
+//   - characters (UTF-16 code units) per second over all paragraphs, the
+//     median of N passes, and the median and 99th-percentile time per
+//     paragraph in the median pass;
+//   - candidates found, normalizations accepted, tags committed;
+//   - the split of the time between the candidate search alone, the
+//     normalizer alone (on the candidates the search found), and the rest
+//     (adaptor, site, conversions, catalogue checks, other recognizers);
+//   - peak resident memory before the documents are read and at the end.
+//
+// --candidates OUT writes every candidate once, one per line, as the 8-bit
+// text the recognizer hands the normalizer; normalizer_bench reads such a
+// file (SMARTTAG_BENCH_CANDIDATES).
+//
+// --first-call measures a fresh process: building the recognizers and the
+// adaptor, then the first Recognize2 on a short paragraph with one citation,
+// tables included. Run it as its own process to see the cold cost.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+
+#include <boost/make_shared.hpp>
+
+#include "adaptors/host/recording_host.h"
+#include "adaptors/recognizer_adaptor.h"
+#include "normalizer/normalize_citation.h"
+#include "normalizer/reporter_catalogue.h"
+#include "platform/codepage.h"
+#include "platform/in_memory_site.h"
+#include "recognizers/citation_recognizer.h"
+#include "recognizers/security_recognizer.h"
+#include "recognizers/transparency_recognizer.h"
+
+using namespace Veltra::Penwork::Recognizer;
+using smarttag::platform::OleString;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// Peak resident set size of this process so far, in KiB.
+long PeakRssKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Current resident set size in KiB (from /proc; 0 where there is none).
+long CurrentRssKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    return 0;
+}
+
+bool IsBlankLine(const std::string& document, std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i)
+        if (!std::strchr(" \t\r\f\v", document[i])) return false;
+    return true;
+}
+
+// Paragraphs as smarttag-host cuts them.
+void SplitParagraphs(const std::string& document, std::vector<OleString>& paragraphs) {
+    std::string current;
+    bool open = false;
+    auto flush = [&] {
+        if (open) paragraphs.push_back(smarttag::platform::Utf8ToWide(current));
+        current.clear();
+        open = false;
+    };
+    for (std::size_t at = 0; at < document.size();) {
+        std::size_t next = document.find('\n', at);
+        next = next == std::string::npos ? document.size() : next + 1;
+        std::size_t stop = next;
+        if (stop > at && document[stop - 1] == '\n') --stop;
+        if (stop > at && document[stop - 1] == '\r') --stop;
+        if (IsBlankLine(document, at, stop)) {
+            flush();
+        } else {
+            if (open) current += ' ';
+            current.append(document, at, stop - at);
+            open = true;
+        }
+        at = next;
+    }
+    flush();
+}
+
+_bstr_t Wide(const char* text) { return _bstr_t(smarttag::platform::Utf8ToWide(text).c_str()); }
+
+// The recognizer adaptor as smarttag-host builds it by default.
+boost::shared_ptr<SmartTag2RecognizerAdaptorImpl> BuildAdaptor() {
+    auto journal = std::make_shared<smarttag::host::Journal>();
+    std::vector<boost::shared_ptr<IRecognizerImpl>> recognizers;
+    recognizers.push_back(RecognizerCitationImpl::Ctor(Wide("Citation")));
+    recognizers.push_back(RecognizerSecurityImpl::Ctor(
+        Wide("Security"),
+        smarttag::host::VectorStringList::FromUtf8({"Equity", "Corp", "Bond", "Fund", "Index", "Currency", "Commodity"})));
+    recognizers.push_back(RecognizerTransparencyImpl::Factory(Wide("Transparency")));
+    auto adaptor = SmartTag2RecognizerAdaptorImpl::Ctor(
+        recognizers, Wide("urn:veltra:smarttags#"), boost::make_shared<smarttag::host::FixedSettingReader>(true),
+        boost::make_shared<smarttag::host::RecordingLogInfo>(journal));
+    adaptor->SmartTagInitialize(nullptr);
+    return adaptor;
+}
+
+const _bstr_t& ApplicationName() {
+    static const _bstr_t name(OLESTR("smarttag-host"));
+    return name;
+}
+
+// Recognize2 on one paragraph; returns the number of tags committed.
+std::size_t RecognizeParagraph(ISmartTagRecognizer2Impl& adaptor, const _bstr_t& text) {
+    auto site = smarttag::platform::InMemoryRecognizerSite::Create();
+    adaptor.Recognize2(text, IF_TYPE_PARA, 1033, site.Get(), ApplicationName(), nullptr);
+    return site->Commits().size();
+}
+
+int FirstCall() {
+    const Clock::time_point start = Clock::now();
+    const auto adaptor = BuildAdaptor();
+    const Clock::time_point built = Clock::now();
+    const _bstr_t text(OLESTR("See Roe v. Wade, 410 U.S. 113 (1973)."));
+    const std::size_t tags = RecognizeParagraph(*adaptor, text);
+    const Clock::time_point done = Clock::now();
+    const _bstr_t second(OLESTR("Brown v. Board of Education, 347 U.S. 483 (1954)."));
+    const std::size_t tags2 = RecognizeParagraph(*adaptor, second);
+    const Clock::time_point again = Clock::now();
+    std::printf("construction     %.3f ms\n", Seconds(built - start) * 1e3);
+    std::printf("first Recognize2 %.3f ms (%zu tag)\n", Seconds(done - built) * 1e3, tags);
+    std::printf("first call total %.3f ms\n", Seconds(done - start) * 1e3);
+    std::printf("second Recognize2 %.3f ms (%zu tag)\n", Seconds(again - done) * 1e3, tags2);
+    return tags == 1 && tags2 == 1 ? 0 : 1;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double Percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    std::size_t index = std::size_t(p * double(values.size() - 1) + 0.5);
+    return values[std::min(index, values.size() - 1)];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int passes = 5;
+    std::string candidatesOut;
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--first-call") return FirstCall();
+        if (arg == "--passes" && i + 1 < argc) {
+            passes = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--candidates" && i + 1 < argc) {
+            candidatesOut = argv[++i];
+        } else if (!arg.empty() && arg[0] == '-') {
+            std::cerr << "usage: corpus_bench [--passes N] [--candidates OUT] FILE...\n"
+                         "       corpus_bench --first-call\n";
+            return 2;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.empty()) {
+        std::cerr << "corpus_bench: no input files\n";
+        return 2;
+    }
+
+    const auto adaptor = BuildAdaptor();
+    const long baselineRss = CurrentRssKiB();
+    const long baselinePeak = PeakRssKiB();
+
+    std::vector<OleString> paragraphs;
+    std::size_t bytes = 0;
+    for (const std::string& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            std::cerr << "corpus_bench: cannot read " << file << '\n';
+            return 1;
+        }
+        std::ostringstream buffer;
+        buffer << in.rdbuf();
+        std::string document = buffer.str();
+        if (document.rfind("\xEF\xBB\xBF", 0) == 0) document.erase(0, 3);
+        bytes += document.size();
+        SplitParagraphs(document, paragraphs);
+    }
+    std::vector<_bstr_t> texts;
+    std::size_t chars = 0;
+    for (const OleString& p : paragraphs) {
+        texts.emplace_back(p.c_str());
+        chars += p.size();
+    }
+
+    // End to end, N passes; the figures of the pass with the median time.
+    std::vector<double> passSeconds;
+    std::vector<std::vector<double>> perParagraph(static_cast<std::size_t>(passes));
+    std::size_t tags = 0;
+    for (int pass = 0; pass < passes; ++pass) {
+        std::vector<double>& times = perParagraph[std::size_t(pass)];
+        times.reserve(texts.size());
+        std::size_t passTags = 0;
+        const Clock::time_point start = Clock::now();
+        for (const _bstr_t& text : texts) {
+            const Clock::time_point before = Clock::now();
+            passTags += RecognizeParagraph(*adaptor, text);
+            times.push_back(Seconds(Clock::now() - before));
+        }
+        passSeconds.push_back(Seconds(Clock::now() - start));
+        tags = passTags;
+    }
+    std::vector<std::size_t> order(passSeconds.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return passSeconds[a] < passSeconds[b]; });
+    const std::size_t medianPass = order[order.size() / 2];
+    const double total = passSeconds[medianPass];
+
+    // The candidate search alone.
+    std::vector<std::string> candidates;
+    std::vector<double> searchSeconds;
+    for (int pass = 0; pass < passes; ++pass) {
+        candidates.clear();
+        const Clock::time_point start = Clock::now();
+        for (const _bstr_t& text : texts) {
+            const OLECHAR* p = text;
+            CitationCandidateScanner scanner(p, text.length());
+            std::size_t position, length;
+            while (scanner.Next(position, length))
+                candidates.push_back(smarttag::platform::WideToAnsi(p + position, length));
+        }
+        searchSeconds.push_back(Seconds(Clock::now() - start));
+    }
+
+    // The normalizer alone on those candidates.
+    std::vector<double> normalizeSeconds;
+    std::size_t accepted = 0, tagged = 0;
+    for (int pass = 0; pass < passes; ++pass) {
+        accepted = tagged = 0;
+        std::string citation, category;
+        const Clock::time_point start = Clock::now();
+        for (const std::string& candidate : candidates) {
+            citation = candidate;
+            category.clear();
+            if (NormalizeCitation(citation, category)) {
+                ++accepted;
+                tagged += IsAcceptedCategory(category);
+            }
+        }
+        normalizeSeconds.push_back(Seconds(Clock::now() - start));
+    }
+
+    if (!candidatesOut.empty()) {
+        std::ofstream out(candidatesOut, std::ios::binary);
+        for (const std::string& candidate : candidates) out << candidate << '\n';
+        if (!out) {
+            std::cerr << "corpus_bench: cannot write " << candidatesOut << '\n';
+            return 1;
+        }
+    }
+
+    const double search = Median(searchSeconds), normalize = Median(normalizeSeconds);
+    const std::vector<double>& times = perParagraph[medianPass];
+    std::printf("files              %zu (%zu bytes)\n", files.size(), bytes);
+    std::printf("paragraphs         %zu\n", texts.size());
+    std::printf("characters         %zu (UTF-16 code units)\n", chars);
+    std::printf("passes             %d (figures of the median pass)\n", passes);
+    std::printf("end to end         %.3f ms, %.2f M chars/s\n", total * 1e3, double(chars) / total / 1e6);
+    std::printf("per paragraph      median %.2f us, p99 %.2f us, max %.2f us\n", Median(times) * 1e6,
+                Percentile(times, 0.99) * 1e6, *std::max_element(times.begin(), times.end()) * 1e6);
+    std::printf("candidates         %zu\n", candidates.size());
+    std::printf("normalizations     %zu accepted of %zu (%zu in a tagged category)\n", accepted, candidates.size(),
+                tagged);
+    std::printf("tags committed     %zu\n", tags);
+    std::printf("candidate search   %.3f ms (%.1f%%)\n", search * 1e3, 100 * search / total);
+    std::printf("normalizer         %.3f ms (%.1f%%), %.2f us per candidate\n", normalize * 1e3,
+                100 * normalize / total, candidates.empty() ? 0 : normalize / double(candidates.size()) * 1e6);
+    std::printf("rest               %.3f ms (%.1f%%)\n", (total - search - normalize) * 1e3,
+                100 * (total - search - normalize) / total);
+    std::printf("resident memory    %ld KiB after set-up, peak %ld KiB at set-up, peak %ld KiB at the end\n",
+                baselineRss, baselinePeak, PeakRssKiB());
+    return 0;
+}
