@@ -4,6 +4,8 @@
 // size of the citation grammar's parse tables is printed in the context
 // header.
 //
+// BM_Corpus* run on the candidates a real corpus produces (see FromCorpus).
+//
 // The case-citation and other-family mixes run twice: through
 // NormalizeCitation as the recognizer calls it (a parser made for every
 // parse), and with one parser kept for all parses, which shows what making
@@ -14,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <fstream>
 #include <new>
 #include <string>
 #include <vector>
@@ -181,6 +184,60 @@ void BM_OtherFamiliesKeptParser(benchmark::State& state) {
     RunMix(state, OtherFamilies(), &ParseWithKeptParser);
 }
 BENCHMARK(BM_OtherFamiliesKeptParser);
+
+// The candidates a corpus produces, as written by corpus_bench --candidates,
+// from the file named by SMARTTAG_BENCH_CANDIDATES: those the recognizer would
+// tag (accepted, in a tagged category) and all the others (other families,
+// refused candidates, prose that only looked like a citation).
+struct CorpusCandidates {
+    std::vector<std::string> cases, others;
+};
+
+const CorpusCandidates& FromCorpus() {
+    static const CorpusCandidates loaded = [] {
+        CorpusCandidates set;
+        const char* path = std::getenv("SMARTTAG_BENCH_CANDIDATES");
+        if (!path) return set;
+        std::ifstream in(path, std::ios::binary);
+        std::string line;
+        while (std::getline(in, line)) {
+            std::string citation = line, category;
+            const bool tagged = NormalizeCitation(citation, category) && IsAcceptedCategory(category);
+            (tagged ? set.cases : set.others).push_back(line);
+        }
+        return set;
+    }();
+    return loaded;
+}
+
+void RunCorpus(benchmark::State& state, const std::vector<std::string>& candidates) {
+    if (candidates.empty()) {
+        state.SkipWithError("set SMARTTAG_BENCH_CANDIDATES to a file written by corpus_bench --candidates");
+        return;
+    }
+    std::string citation;
+    std::string category;
+    std::size_t i = 0;
+    long calls = 0;
+    const long before = g_allocations.load();
+    for (auto _ : state) {
+        citation = candidates[i];
+        category.clear();
+        benchmark::DoNotOptimize(NormalizeCitation(citation, category));
+        benchmark::DoNotOptimize(citation.data());
+        if (++i == candidates.size()) i = 0;
+        ++calls;
+    }
+    state.SetItemsProcessed(calls);
+    state.counters["allocs/call"] = double(g_allocations.load() - before) / double(calls ? calls : 1);
+    state.counters["candidates"] = double(candidates.size());
+}
+
+void BM_CorpusCaseCitations(benchmark::State& state) { RunCorpus(state, FromCorpus().cases); }
+BENCHMARK(BM_CorpusCaseCitations);
+
+void BM_CorpusOtherCandidates(benchmark::State& state) { RunCorpus(state, FromCorpus().others); }
+BENCHMARK(BM_CorpusOtherCandidates);
 
 // The size of the generated parse tables: states, productions, the action,
 // goto and lookahead arrays and the scanners' transition tables (the scanners'
