@@ -1,15 +1,17 @@
 // smarttag-host: plays the part of the add-in's host and of Office.
 //
-// It builds the recognizers through their factories, wires them into the
-// recognizer adaptor the way the add-in's host does, and hands every
-// paragraph of each document (text between blank lines, line breaks turned
-// into blanks) to Recognize2 through an in-memory recognizer site. Each
-// committed smart tag is printed, as a readable table or as JSON lines:
+// As the add-in's host does at start-up, it builds the recognizers and the
+// actions through their exported factories and hands them to the two
+// adaptor factories. From then on it talks to the adaptors the way Office
+// does, through the Office-mirror interfaces only: every paragraph of each
+// document (text between blank lines, line breaks turned into blanks) goes to
+// Recognize2 with an in-memory recognizer site, and each committed smart tag
+// is printed, as a readable table or as JSON lines:
 //
 //   {"file":…,"paragraph":N,"name":…,"start":N,"length":N,"text":…,"properties":{…}}
 //
 // where start is 1-based in UTF-16 code units within the paragraph and text
-// is the paragraph's text at that place. Files are read as UTF-8.
+// is the paragraph's text at that place.
 //
 // The action side is wired as the add-in's host wires it: the Jurra action
 // for "Citation", the terminal command action for the sector types wrapped
@@ -20,13 +22,29 @@
 //
 // The closed libraries are replaced by recording stand-ins whose calls, and
 // the adaptors' log lines, go to standard error.
+//
+// Input is UTF-8 text (a leading byte-order mark is dropped). A file that
+// cannot be read, or that holds a NUL byte or a byte sequence that is not
+// UTF-8, is reported on standard error and left out entirely; the other
+// files are still processed and printed, and the exit status is 1.
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
+#include <filesystem>
 #include <iomanip>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include <boost/algorithm/string/classification.hpp>
 #include <boost/algorithm/string/split.hpp>
@@ -57,6 +75,11 @@ const char kDefaultSectors[] = "Equity,Corp,Bond,Fund,Index,Currency,Commodity";
 const char kDefaultSectorVerbs[] = "1|DES|GP|CN";
 const char kOptionsCaption[] = "Options...";
 
+// A run qualifies for the progress line when it has at least this many files
+// or at least this many bytes in all.
+const std::size_t kProgressFiles = 10;
+const std::uintmax_t kProgressBytes = 1u << 20;
+
 struct Options {
     std::vector<std::string> files;
     std::string format = "table";
@@ -65,10 +88,12 @@ struct Options {
     std::string sectorVerbs = kDefaultSectorVerbs;
     bool verbs = false;
     std::string invoke;  // empty: invoke nothing
+    bool noProgress = false;
 };
 
 struct Paragraph {
-    int number;  // 1-based within its file
+    int number;       // 1-based within its file
+    std::size_t end;  // byte offset in the document just past its last line
     OleString text;
 };
 
@@ -103,12 +128,88 @@ std::string Utf8(const _bstr_t& text) {
     return smarttag::platform::WideToUtf8(static_cast<const OLECHAR*>(text), text.length());
 }
 
-bool IsBlankLine(const std::string& line) {
-    return line.find_first_not_of(" \t\r\f\v") == std::string::npos;
+bool StderrIsTerminal() {
+#if defined(_WIN32)
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(STDERR_FILENO) != 0;
+#endif
 }
 
-// Paragraphs are runs of non-blank lines; the lines of one paragraph are
-// joined with one blank each.
+// One self-erasing status line on standard error: files done, bytes done and
+// the file at hand, redrawn at most ten times a second. Anything else written
+// to standard error must call Clear() first; the next update redraws.
+class Progress {
+public:
+    Progress(bool enabled, std::size_t files, std::uintmax_t bytes) : enabled_(enabled), files_(files), bytes_(bytes) {}
+    ~Progress() { Clear(); }
+
+    void StartFile(std::size_t index, const std::string& name) {
+        file_ = index;
+        name_ = name;
+        fileDone_ = 0;
+        Draw(index == 0);
+    }
+
+    // `done` bytes of the file at hand are processed.
+    void Advance(std::uintmax_t done) {
+        fileDone_ = done;
+        Draw(false);
+    }
+
+    void FinishFile(std::uintmax_t size) { before_ += size; }
+
+    void Clear() {
+        if (!shown_) return;
+        std::cerr << "\r\033[K" << std::flush;
+        shown_ = false;
+    }
+
+private:
+    void Draw(bool force) {
+        if (!enabled_) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (!force && shown_ && now - last_ < std::chrono::milliseconds(100)) return;
+        last_ = now;
+        const std::uintmax_t done = before_ + fileDone_;
+        // Both amounts in the unit that suits the total.
+        const bool megabytes = bytes_ >= 1000000;
+        const double unit = megabytes ? 1e6 : 1e3;
+        std::ostringstream line;
+        line << "smarttag-host: file " << file_ + 1 << " of " << files_ << ", " << std::fixed
+             << std::setprecision(megabytes ? 1 : 0) << double(done) / unit << " of " << double(bytes_) / unit
+             << (megabytes ? " MB" : " kB");
+        if (bytes_ > 0) line << " (" << std::min<std::uintmax_t>(100, done * 100 / bytes_) << "%)";
+        line << "  " << Shortened(name_, 78 - std::min<std::size_t>(60, line.str().size()));
+        std::cerr << '\r' << line.str() << "\033[K" << std::flush;
+        shown_ = true;
+    }
+
+    // The tail of `name` in at most `width` bytes, cut at a character start.
+    static std::string Shortened(const std::string& name, std::size_t width) {
+        if (name.size() <= width) return name;
+        std::size_t from = name.size() - (width > 3 ? width - 3 : 0);
+        while (from < name.size() && (static_cast<unsigned char>(name[from]) & 0xC0) == 0x80) ++from;
+        return "..." + name.substr(from);
+    }
+
+    bool enabled_;
+    std::size_t files_;
+    std::uintmax_t bytes_;
+    std::size_t file_ = 0;
+    std::string name_;
+    std::uintmax_t before_ = 0;  // bytes of the files already finished
+    std::uintmax_t fileDone_ = 0;
+    bool shown_ = false;
+    std::chrono::steady_clock::time_point last_;
+};
+
+bool IsBlankLine(const std::string& document, std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i)
+        if (!std::strchr(" \t\r\f\v", document[i])) return false;
+    return true;
+}
+
 std::vector<std::string> SectorWords(const Options& options) {
     std::vector<std::string> words;
     boost::split(words, options.sectors, boost::is_any_of(","));
@@ -118,25 +219,33 @@ std::vector<std::string> SectorWords(const Options& options) {
     return sectors;
 }
 
+// Paragraphs are runs of non-blank lines; the lines of one paragraph are
+// joined with one blank each, without their CR LF or LF.
 std::vector<Paragraph> SplitParagraphs(const std::string& document) {
     std::vector<Paragraph> paragraphs;
-    std::istringstream in(document);
-    std::string line, current;
+    std::string current;
     bool open = false;
+    std::size_t end = 0;
     auto flush = [&] {
-        if (open) paragraphs.push_back({int(paragraphs.size()) + 1, smarttag::platform::Utf8ToWide(current)});
+        if (open) paragraphs.push_back({int(paragraphs.size()) + 1, end, smarttag::platform::Utf8ToWide(current)});
         current.clear();
         open = false;
     };
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (IsBlankLine(line)) {
+    for (std::size_t at = 0; at < document.size();) {
+        std::size_t next = document.find('\n', at);
+        next = next == std::string::npos ? document.size() : next + 1;
+        std::size_t stop = next;
+        if (stop > at && document[stop - 1] == '\n') --stop;
+        if (stop > at && document[stop - 1] == '\r') --stop;
+        if (IsBlankLine(document, at, stop)) {
             flush();
-            continue;
+        } else {
+            if (open) current += ' ';
+            current.append(document, at, stop - at);
+            open = true;
+            end = next;
         }
-        if (open) current += ' ';
-        current += line;
-        open = true;
+        at = next;
     }
     flush();
     return paragraphs;
@@ -213,8 +322,8 @@ std::vector<VerbInfo> VerbsOf(ISmartTagActionImpl& adaptor, const std::string& t
 
 // Invokes the verb named or captioned `verb` on `tag` with a property bag
 // holding the tag's committed properties.
-void InvokeOnTag(SmartTag2ActionAdaptorImpl& adaptor, const std::string& verb, smarttag::host::Journal& journal,
-                 Tag& tag) {
+void InvokeOnTag(ISmartTagActionImpl& adaptor, ISmartTagAction2Impl& adaptor2, const std::string& verb,
+                 smarttag::host::Journal& journal, Tag& tag) {
     tag.invoked = true;
     for (const VerbInfo& info : VerbsOf(adaptor, tag.name))
         if (info.name == verb || info.caption == verb) {
@@ -224,13 +333,13 @@ void InvokeOnTag(SmartTag2ActionAdaptorImpl& adaptor, const std::string& verb, s
     if (tag.verbId < 0) return;
     const std::size_t before = journal.lines.size();
     auto bag = smarttag::platform::InMemoryPropertyBag::Create(tag.bag);
-    tag.result = adaptor.InvokeVerb2(tag.verbId, _bstr_t(OLESTR("smarttag-host")), nullptr, bag.Get(),
-                                     Wide(tag.text), nullptr, 1033);
+    tag.result = adaptor2.InvokeVerb2(tag.verbId, _bstr_t(OLESTR("smarttag-host")), nullptr, bag.Get(),
+                                      Wide(tag.text), nullptr, 1033);
     tag.received.assign(journal.lines.begin() + std::ptrdiff_t(before), journal.lines.end());
 }
 
-std::vector<Tag> RecognizeDocument(SmartTag2RecognizerAdaptorImpl& adaptor, const std::string& file,
-                                   const std::string& document) {
+std::vector<Tag> RecognizeDocument(ISmartTagRecognizer2Impl& adaptor, const std::string& file,
+                                   const std::string& document, Progress& progress) {
     std::vector<Tag> tags;
     const _bstr_t application(OLESTR("smarttag-host"));
     for (const Paragraph& paragraph : SplitParagraphs(document)) {
@@ -257,6 +366,7 @@ std::vector<Tag> RecognizeDocument(SmartTag2RecognizerAdaptorImpl& adaptor, cons
             }
             tags.push_back(std::move(tag));
         }
+        progress.Advance(paragraph.end);
     }
     return tags;
 }
@@ -284,14 +394,26 @@ void PrintJsonLines(const std::vector<Tag>& tags) {
     }
 }
 
+std::string TagPlace(const Tag& tag) { return tag.file + ":" + std::to_string(tag.paragraph); }
+
+// Columns as wide as their longest entry, so long file or tag names never
+// run into the next column.
 void PrintTable(const std::vector<Tag>& tags) {
-    std::cout << std::left << std::setw(24) << "where" << std::setw(7) << "start" << std::setw(7) << "length"
-              << std::setw(36) << "name" << "text" << '\n';
+    std::size_t whereWidth = 5, nameWidth = 4;
     for (const Tag& tag : tags) {
-        std::cout << std::setw(24) << (tag.file + ":" + std::to_string(tag.paragraph)) << std::setw(7) << tag.start
-                  << std::setw(7) << tag.length << std::setw(36) << tag.name << tag.text << '\n';
+        whereWidth = std::max(whereWidth, TagPlace(tag).size());
+        nameWidth = std::max(nameWidth, tag.name.size());
+    }
+    whereWidth += 2;
+    nameWidth += 2;
+    const std::string indent(whereWidth + 14, ' ');
+    std::cout << std::left << std::setw(int(whereWidth)) << "where" << std::setw(7) << "start" << std::setw(7)
+              << "length" << std::setw(int(nameWidth)) << "name" << "text" << '\n';
+    for (const Tag& tag : tags) {
+        std::cout << std::setw(int(whereWidth)) << TagPlace(tag) << std::setw(7) << tag.start << std::setw(7)
+                  << tag.length << std::setw(int(nameWidth)) << tag.name << tag.text << '\n';
         for (const auto& property : tag.properties)
-            std::cout << std::string(38, ' ') << property.first << " = "
+            std::cout << indent << property.first << " = "
                       << (property.second.is_null() ? std::string("(null)") : property.second.get<std::string>())
                       << '\n';
     }
@@ -301,7 +423,7 @@ void PrintTable(const std::vector<Tag>& tags) {
 void PrintInvocations(const std::string& verb, const std::vector<Tag>& tags) {
     std::cout << "\ninvoke " << nlohmann::json(verb).dump() << '\n';
     for (const Tag& tag : tags) {
-        std::cout << (tag.file + ":" + std::to_string(tag.paragraph)) << "  " << tag.name << "  " << tag.text << '\n';
+        std::cout << TagPlace(tag) << "  " << tag.name << "  " << tag.text << '\n';
         if (tag.verbId < 0) {
             std::cout << "    (no such verb for this tag type)\n";
             continue;
@@ -331,29 +453,144 @@ void PrintVerbs(const std::vector<TypeInfo>& types, bool json) {
     }
 }
 
-bool ReadFile(const std::string& path, std::string& contents) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    contents = buffer.str();
+// Offset of the first byte of `text` that does not belong to a well-formed
+// UTF-8 sequence (overlong forms, surrogates and values past U+10FFFF are
+// not well formed), or npos.
+std::size_t FirstInvalidUtf8(const std::string& text) {
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    auto continuation = [&](std::size_t i) { return i < n && (s[i] & 0xC0) == 0x80; };
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;  // range of the second byte
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            if (c == 0xE0) low = 0xA0;
+            if (c == 0xED) high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            if (c == 0xF0) low = 0x90;
+            if (c == 0xF4) high = 0x8F;
+        } else {
+            return i;
+        }
+        if (i + 1 >= n || s[i + 1] < low || s[i + 1] > high) return i;
+        for (std::size_t k = 2; k < length; ++k)
+            if (!continuation(i + k)) return i;
+        i += length;
+    }
+    return std::string::npos;
+}
+
+// "line L, byte B" of `offset` in `text`, both 1-based.
+std::string LineAndByte(const std::string& text, std::size_t offset) {
+    const std::size_t line = 1 + std::size_t(std::count(text.begin(), text.begin() + std::ptrdiff_t(offset), '\n'));
+    const std::size_t newline = offset == 0 ? std::string::npos : text.rfind('\n', offset - 1);
+    const std::size_t column = newline == std::string::npos ? offset + 1 : offset - newline;
+    return "line " + std::to_string(line) + ", byte " + std::to_string(column);
+}
+
+// Reads `path` as a UTF-8 document without its byte-order mark. On failure
+// `error` says why, for a message after the file's name.
+bool LoadDocument(const std::string& path, std::string& contents, std::string& error) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        error = std::strerror(errno);
+        return false;
+    }
+    contents.clear();
+    char buffer[1 << 16];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) contents.append(buffer, n);
+    const bool failed = std::ferror(file) != 0;
+    const int readErrno = errno;
+    std::fclose(file);
+    if (failed) {
+        error = std::strerror(readErrno);
+        return false;
+    }
+
+    if (contents.compare(0, 2, "\xFF\xFE") == 0 || contents.compare(0, 2, "\xFE\xFF") == 0) {
+        error = "not UTF-8 text (UTF-16 byte-order mark); convert it to UTF-8";
+        return false;
+    }
     if (contents.compare(0, 3, "\xEF\xBB\xBF") == 0) contents.erase(0, 3);
+    const std::size_t nul = contents.find('\0');
+    if (nul != std::string::npos) {
+        error = "not text (NUL byte at " + LineAndByte(contents, nul) + ")";
+        return false;
+    }
+    const std::size_t bad = FirstInvalidUtf8(contents);
+    if (bad != std::string::npos) {
+        char byte[8];
+        std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(contents[bad]));
+        error = std::string("not UTF-8 text (byte ") + byte + " at " + LineAndByte(contents, bad) +
+                " does not start a valid sequence); convert it to UTF-8";
+        return false;
+    }
     return true;
 }
 
+const char kUsage[] =
+    "Usage: smarttag-host [options] FILE...\n"
+    "\n"
+    "Runs the smart-tag library on text documents the way Office and the add-in's\n"
+    "host would, and prints the smart tags it commits.\n"
+    "\n"
+    "Each FILE is a UTF-8 document (a byte-order mark is allowed). Each paragraph,\n"
+    "that is each run of non-blank lines with its line breaks turned into blanks,\n"
+    "is one run of text handed to the recognizers: the citation recognizer, the\n"
+    "security recognizer (tag types named after the market sectors) and the\n"
+    "transparency recognizer, in that order.\n";
+
+const char kEpilogue[] =
+    "\n"
+    "Output (standard output): with --format table, one row per tag with its\n"
+    "properties below it and a count; with --format jsonl, one JSON object per tag:\n"
+    "  {\"file\":...,\"paragraph\":N,\"name\":...,\"start\":N,\"length\":N,\"text\":...,\n"
+    "   \"properties\":{...}}\n"
+    "where start (1-based) and length are in UTF-16 code units within the\n"
+    "paragraph, as the recognizer reported them, and text is the paragraph's text\n"
+    "there. --invoke adds an \"invoke\" member (verbId, result, received) to each\n"
+    "object; --verbs adds one object per tag type (type, caption, verbs).\n"
+    "\n"
+    "Standard error: what the stand-ins for the closed host libraries are asked,\n"
+    "the adaptors' log lines, messages about files, and a progress line when\n"
+    "standard error is a terminal and the run has at least 10 files or 1 MiB.\n"
+    "\n"
+    "Exit status: 0 when every file was processed; 1 when a file could not be\n"
+    "read or is not text (it holds a NUL byte or bytes that are not UTF-8): it is\n"
+    "reported and skipped, and the other files are still processed and printed;\n"
+    "2 for a usage error.\n";
+
 // Returns false when the program should stop with `exitCode`.
 bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
-    po::options_description visible("smarttag-host [options] FILE...\n\nOptions");
+    po::options_description visible("Options", 80);
     visible.add_options()
-        ("help,h", "show this help")
-        ("format", po::value(&options.format)->default_value(options.format), "output: table or jsonl")
-        ("sectors", po::value(&options.sectors)->default_value(options.sectors),
-         "comma-separated market-sector words for the security recognizer")
-        ("prefix", po::value(&options.prefix)->default_value(options.prefix), "tag-name prefix")
-        ("sector-verbs", po::value(&options.sectorVerbs)->default_value(options.sectorVerbs),
-         "verb specification of every market-sector type: target|verb|verb...")
-        ("verbs", po::bool_switch(&options.verbs), "list the verbs of each tag type")
-        ("invoke", po::value(&options.invoke), "invoke the verb with this name or caption on every tag");
+        ("help,h", "show this help and exit")
+        ("format", po::value(&options.format)->default_value(options.format)->value_name("FMT"),
+         "output format: 'table' (readable) or 'jsonl' (one JSON object per line)")
+        ("sectors", po::value(&options.sectors)->default_value(options.sectors)->value_name("LIST"),
+         "comma-separated market-sector words: a paragraph ending in one of them (optionally followed by an "
+         "identifier type such as SEDOL1 or CUSIP) is tagged as a security of that sector")
+        ("prefix", po::value(&options.prefix)->default_value(options.prefix)->value_name("TEXT"),
+         "prefix of every tag name (the tag name is the prefix followed by the tag type)")
+        ("sector-verbs", po::value(&options.sectorVerbs)->default_value(options.sectorVerbs)->value_name("SPEC"),
+         "verbs offered on every market-sector tag, as TARGET|VERB|VERB...: each verb sends "
+         "'<security><GO>VERB<GO>' to terminal window TARGET; an 'Options...' verb is added after them")
+        ("verbs", po::bool_switch(&options.verbs),
+         "after the tags, list each tag type with its caption and the verbs the action adaptor numbers for it")
+        ("invoke", po::value(&options.invoke)->value_name("VERB"),
+         "invoke the verb with this name or caption on every tag and print what the host stand-ins received "
+         "(a tag whose type has no such verb is shown as such)")
+        ("no-progress", po::bool_switch(&options.noProgress), "never show the progress line");
     po::options_description all;
     all.add(visible).add_options()("file", po::value(&options.files));
     po::positional_options_description positional;
@@ -364,12 +601,12 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
         po::store(po::command_line_parser(argc, argv).options(all).positional(positional).run(), vm);
         po::notify(vm);
     } catch (const po::error& e) {
-        std::cerr << "smarttag-host: " << e.what() << "\n" << visible;
+        std::cerr << "smarttag-host: " << e.what() << "\nTry 'smarttag-host --help'.\n";
         exitCode = 2;
         return false;
     }
     if (vm.count("help")) {
-        std::cout << visible;
+        std::cout << kUsage << '\n' << visible << kEpilogue;
         exitCode = 0;
         return false;
     }
@@ -379,7 +616,7 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
         return false;
     }
     if (options.files.empty()) {
-        std::cerr << "smarttag-host: no input files\n" << visible;
+        std::cerr << "smarttag-host: no input files\nTry 'smarttag-host --help'.\n";
         exitCode = 2;
         return false;
     }
@@ -393,9 +630,26 @@ int main(int argc, char** argv) {
     int exitCode = 0;
     if (!ParseOptions(argc, argv, options, exitCode)) return exitCode;
 
+    // Sizes for the progress line; what is not a regular file counts as empty.
+    std::vector<std::uintmax_t> sizes;
+    std::uintmax_t totalBytes = 0;
+    for (const std::string& file : options.files) {
+        std::error_code error;
+        std::uintmax_t size = 0;
+        if (std::filesystem::is_regular_file(file, error)) size = std::filesystem::file_size(file, error);
+        sizes.push_back(error ? 0 : size);
+        totalBytes += sizes.back();
+    }
+    Progress progress(!options.noProgress && StderrIsTerminal() &&
+                          (options.files.size() >= kProgressFiles || totalBytes >= kProgressBytes),
+                      options.files.size(), totalBytes);
+
     // What the closed libraries and the host's logger are asked goes to stderr.
     auto journal = std::make_shared<smarttag::host::Journal>();
-    journal->echo = [](const std::string& line) { std::cerr << "host: " << line << '\n'; };
+    journal->echo = [&progress](const std::string& line) {
+        progress.Clear();
+        std::cerr << "host: " << line << '\n';
+    };
     smarttag::host::RecordingHostServices services(journal);
     // The window the window finder stands in for.
     services.window = reinterpret_cast<HWND>(std::uintptr_t(0x10010));
@@ -403,30 +657,41 @@ int main(int argc, char** argv) {
     auto log = boost::make_shared<smarttag::host::RecordingLogInfo>(journal);
     auto setting = boost::make_shared<smarttag::host::FixedSettingReader>(true);
 
-    auto recognizerAdaptor =
+    // From here on the adaptors are reached as Office reaches them.
+    const boost::shared_ptr<SmartTag2RecognizerAdaptorImpl> recognizerObject =
         SmartTag2RecognizerAdaptorImpl::Ctor(BuildRecognizers(options), Wide(options.prefix), setting, log);
-    recognizerAdaptor->SmartTagInitialize(nullptr);
-    auto actionAdaptor = SmartTag2ActionAdaptorImpl::Ctor(BuildActions(options, journal), Wide(options.prefix), log);
-    std::vector<TypeInfo> types = NameTagTypes(*actionAdaptor);
+    ISmartTagRecognizer2Impl& recognizer = *recognizerObject;
+    recognizer.SmartTagInitialize(nullptr);
+    const boost::shared_ptr<SmartTag2ActionAdaptorImpl> actionObject =
+        SmartTag2ActionAdaptorImpl::Ctor(BuildActions(options, journal), Wide(options.prefix), log);
+    ISmartTagActionImpl& action = *actionObject;
+    ISmartTagAction2Impl& action2 = *actionObject;
+
+    std::vector<TypeInfo> types = NameTagTypes(action);
     // Numbered in type order before any tag is seen, so the IDs listed do
     // not depend on the documents.
     if (options.verbs)
-        for (TypeInfo& type : types) type.verbs = VerbsOf(*actionAdaptor, type.name);
+        for (TypeInfo& type : types) type.verbs = VerbsOf(action, type.name);
 
     std::vector<Tag> tags;
-    for (const std::string& file : options.files) {
-        std::string document;
-        if (!ReadFile(file, document)) {
-            std::cerr << "smarttag-host: cannot read " << file << '\n';
+    for (std::size_t index = 0; index < options.files.size(); ++index) {
+        const std::string& file = options.files[index];
+        progress.StartFile(index, file);
+        std::string document, error;
+        if (!LoadDocument(file, document, error)) {
+            progress.Clear();
+            std::cerr << "smarttag-host: " << file << ": " << error << '\n';
             exitCode = 1;
-            continue;
+        } else {
+            std::vector<Tag> found = RecognizeDocument(recognizer, file, document, progress);
+            tags.insert(tags.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
         }
-        std::vector<Tag> found = RecognizeDocument(*recognizerAdaptor, file, document);
-        tags.insert(tags.end(), found.begin(), found.end());
+        progress.FinishFile(sizes[index]);
     }
 
     if (!options.invoke.empty())
-        for (Tag& tag : tags) InvokeOnTag(*actionAdaptor, options.invoke, *journal, tag);
+        for (Tag& tag : tags) InvokeOnTag(action, action2, options.invoke, *journal, tag);
+    progress.Clear();
 
     if (options.format == "jsonl") {
         PrintJsonLines(tags);
