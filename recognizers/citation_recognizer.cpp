@@ -3,13 +3,14 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <mutex>
-#include <limits>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include <boost/regex.hpp>
-#include <boost/tokenizer.hpp>
 
 #include "normalizer/normalize_citation.h"
 #include "normalizer/reporter_catalogue.h"
@@ -170,7 +171,7 @@ std::string ClassText(const OLECHAR* chars, std::size_t n) {
 // The leading decimal number of `word` as formatted stream input reads an
 // int: an optional sign, then digits up to the first other character ("12a"
 // gives 12). False when there is no digit or the number does not fit.
-bool LeadingInt(const std::string& word, std::int32_t& value) {
+bool LeadingInt(std::string_view word, std::int32_t& value) {
     std::size_t i = 0;
     bool negative = false;
     if (i < word.size() && (word[i] == '+' || word[i] == '-')) negative = word[i++] == '-';
@@ -237,18 +238,41 @@ boost::shared_ptr<RecognizerCitationImpl> RecognizerCitationImpl::WithNormalizer
 }
 
 bool RecognizerCitationImpl::HasPlausibleVolume(const std::string& canonical) {
-    typedef boost::tokenizer<boost::char_separator<char>> Words;
-    const Words split(canonical, boost::char_separator<char>(" "));
-    const std::vector<std::string> words(split.begin(), split.end());
-    if (words.empty()) return false;
-    if (words.size() > kMaxCheckedWords) return true;
+    // The words are the runs between blanks; one more than the words checked
+    // is enough to know the citation is too long to check.
+    std::pair<std::size_t, std::size_t> words[kMaxCheckedWords + 1];  // (start, end)
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < canonical.size();) {
+        if (canonical[i] == ' ') {
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        while (i < canonical.size() && canonical[i] != ' ') ++i;
+        if (count == kMaxCheckedWords) return true;
+        words[count++] = {start, i};
+    }
+    if (count == 0) return false;
 
     std::int32_t volume;
-    if (!LeadingInt(words.front(), volume)) return false;
-    std::string reporter;
-    for (std::size_t i = 1; i + 1 < words.size(); ++i) {
-        if (i > 1) reporter += ' ';
-        reporter += words[i];
+    if (!LeadingInt(std::string_view(canonical).substr(words[0].first, words[0].second - words[0].first), volume))
+        return false;
+    // The words between the first and the last, one blank apart: as they
+    // stand when they already are, else joined afresh.
+    std::string_view reporter;
+    std::string joined;
+    if (count > 2) {
+        bool single = true;
+        for (std::size_t k = 2; k + 1 < count; ++k) single = single && words[k].first == words[k - 1].second + 1;
+        if (single) {
+            reporter = std::string_view(canonical).substr(words[1].first, words[count - 2].second - words[1].first);
+        } else {
+            for (std::size_t k = 1; k + 1 < count; ++k) {
+                if (k > 1) joined += ' ';
+                joined.append(canonical, words[k].first, words[k].second - words[k].first);
+            }
+            reporter = joined;
+        }
     }
     return IsValidReporterVolume(reporter, volume);
 }
