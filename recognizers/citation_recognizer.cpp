@@ -56,7 +56,8 @@ const std::size_t kMaxCheckedWords = 10;
 //   - The groups do not capture; only the whole match is used.
 //   - A match starts with a digit, so the search is started only at digits,
 //     and only where white space follows the run of digits at once or after
-//     one more character (the volume's letter). When a search anchored at
+//     the volume's letter, and then a first word: characters of the word
+//     sets up to white space. When a search anchored at
 //     the first digit of a run fails, one anchored later in the same run
 //     fails too (the volume would only be shorter, with the same text after
 //     it), so the rest of the run is skipped.
@@ -199,6 +200,19 @@ bool CitationCandidateScanner::Next(std::size_t& position, std::size_t& length) 
     const CandidatePattern& compiled = CandidatePattern::Get();
     const std::size_t n = text.size();
     const auto is = [&](std::size_t i, unsigned char set) { return i < n && (SetsOf(text[i]) & set); };
+    // Whether the number ending at `end` is followed, as the pattern needs,
+    // by white space (at once or after the volume's letter) and then a run
+    // of word characters that white space ends: the first word.
+    const auto wordFollows = [&](std::size_t end) {
+        if (!is(end, Sets::kSpace)) {
+            if (!is(end, Sets::kVolumeLetter) || !is(end + 1, Sets::kSpace)) return false;
+            ++end;
+        }
+        while (is(end, Sets::kSpace)) ++end;
+        std::size_t wordEnd = end;
+        while (is(wordEnd, Sets::kLetter | Sets::kWordDigit) && !is(wordEnd, Sets::kSpace)) ++wordEnd;
+        return wordEnd > end && is(wordEnd, Sets::kSpace);
+    };
     boost::match_results<std::string::const_iterator> match;
     while (at < n) {
         if (!is(at, Sets::kDigit)) {
@@ -207,9 +221,7 @@ bool CitationCandidateScanner::Next(std::size_t& position, std::size_t& length) 
         }
         std::size_t runEnd = at;
         while (is(runEnd, Sets::kDigit)) ++runEnd;
-        // White space must follow the number, at once or after its letter.
-        const bool spaced = is(runEnd, Sets::kSpace) || is(runEnd + 1, Sets::kSpace);
-        if (spaced && boost::regex_search(text.cbegin() + at, text.cend(), match, compiled.pattern,
+        if (wordFollows(runEnd) && boost::regex_search(text.cbegin() + at, text.cend(), match, compiled.pattern,
                                           boost::match_continuous)) {
             // A match ends in a digit, so it never reaches the added blank.
             position = at;
