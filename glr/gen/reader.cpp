@@ -293,7 +293,8 @@ class Reader {
       } else if (cur().kind == Tok::Ident) {
         rule();
       } else {
-        fail(cur().loc, "expected a rule or a declaration");
+        // Reported and skipped here: nothing above run() catches Failed.
+        if (cur().kind != Tok::Bad) diags_.error(cur().loc, "expected a rule or a declaration");
       }
       if (pos_ == before) ++pos_;  // always make progress
     }
