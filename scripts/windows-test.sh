@@ -71,6 +71,9 @@ fi
 # A prefix of the build's own and one server for the whole run: test discovery
 # starts every test program, and a server per program is too slow.
 export WINEARCH=win32 WINEDEBUG=-all WINEPREFIX="$build/wineprefix" WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+# Wine takes the Windows locale, and so the ANSI code page, from the Unix one;
+# the tests expect Windows-1252, which is what an English or C locale gives.
+export LC_ALL=C.UTF-8
 mkdir -p "$WINEPREFIX"
 cleanup() { wineserver -k >/dev/null 2>&1 || true; }
 trap cleanup EXIT

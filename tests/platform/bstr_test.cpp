@@ -9,7 +9,7 @@
 
 #include "platform/bstr.h"
 #include "platform/comutil.h"
-#include "tests/support/allocation_counters.h"
+#include "tests/support/platform_facilities.h"
 
 using smarttag::platform::GetBstrCounters;
 using smarttag::platform::ScopedBstrAllocationFailure;
@@ -185,6 +185,7 @@ TEST(BstrTTest, OrderIsByUnsignedCodeUnitWithPrefixFirst) {
 }
 
 TEST(BstrTTest, AnsiConversionUsesWindows1252WithBestFit) {
+    SMARTTAG_REQUIRE_ANSI_CODE_PAGE_1252();
     ExpectNoLeak([] {
         // é is in the code page, ő best-fits to o, the em dash is byte 0x97,
         // a CJK character has no equivalent.

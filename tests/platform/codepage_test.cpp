@@ -4,12 +4,14 @@
 
 #include "platform/codepage.h"
 #include "platform/debug_output.h"
+#include "tests/support/platform_facilities.h"
 
 using smarttag::platform::OleString;
 
 namespace {
 
 TEST(CodePageTest, AnsiBestFitAndDefaultCharacter) {
+    SMARTTAG_REQUIRE_ANSI_CODE_PAGE_1252();
     // Latin-1 and the 0x80..0x9F block are native; letters with diacritics the
     // code page lacks fall back to their base letter; the rest become '?'.
     const OLECHAR text[] = {u'Ä', 0x20AC, 0x0141, 0x0151, 0x201C, 0xFF21, 0x0416, 0xD83D, 0xDE00};
@@ -32,10 +34,11 @@ TEST(CodePageTest, SizesAndTerminators) {
     EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, OLESTR("abc"), 3, small, 2, nullptr, nullptr), 0);
     EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "abc", -1, nullptr, 0), 4);
     EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, OLESTR("abc"), 3, nullptr, 0, nullptr, nullptr), 3);
-    EXPECT_EQ(WideCharToMultiByte(437, 0, OLESTR("abc"), 3, nullptr, 0, nullptr, nullptr), 0);
+    EXPECT_EQ(WideCharToMultiByte(9999, 0, OLESTR("abc"), 3, nullptr, 0, nullptr, nullptr), 0);  // no such code page
 }
 
 TEST(CodePageTest, AnsiRoundTripOfEveryByte) {
+    SMARTTAG_REQUIRE_ANSI_CODE_PAGE_1252();
     std::string all;
     for (int b = 1; b < 256; ++b) all += char(b);
     EXPECT_EQ(smarttag::platform::WideToAnsi(smarttag::platform::AnsiToWide(all).c_str(), all.size()), all);
