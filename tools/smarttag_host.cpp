@@ -584,7 +584,7 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
          "prefix of every tag name (the tag name is the prefix followed by the tag type)")
         ("sector-verbs", po::value(&options.sectorVerbs)->default_value(options.sectorVerbs)->value_name("SPEC"),
          "verbs offered on every market-sector tag, as TARGET|VERB|VERB...: each verb sends "
-         "'<security><GO>VERB<GO>' to terminal window TARGET; an 'Options...' verb is added after them")
+         "'<security><GO>VERB<GO>' to the terminal with target number TARGET; an 'Options...' verb follows them")
         ("verbs", po::bool_switch(&options.verbs),
          "after the tags, list each tag type with its caption and the verbs the action adaptor numbers for it")
         ("invoke", po::value(&options.invoke)->value_name("VERB"),
