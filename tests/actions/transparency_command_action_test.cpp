@@ -13,7 +13,7 @@ using smarttag::host::ScopedHostServices;
 
 namespace {
 
-_bstr_t B(const char16_t* s) { return _bstr_t(s); }
+_bstr_t B(const OLECHAR* s) { return _bstr_t(s); }
 HWND Window(std::uintptr_t value) { return reinterpret_cast<HWND>(value); }
 
 class TransparencyActionTest : public ::testing::Test {
@@ -25,7 +25,7 @@ protected:
         EXPECT_EQ(host.findersLive, 0);
         EXPECT_EQ(tool->commandsLive, 0);
     }
-    boost::shared_ptr<ActionTransparencyCommandImpl> Make() { return ActionTransparencyCommandImpl::Factory(B(u"T"), tool); }
+    boost::shared_ptr<ActionTransparencyCommandImpl> Make() { return ActionTransparencyCommandImpl::Factory(B(OLESTR("T")), tool); }
 
     RecordingHostServices host;
     ScopedHostServices scope{host};
@@ -36,15 +36,15 @@ TEST_F(TransparencyActionTest, DeclaresOneTypeAndOneVerb) {
     auto action = Make();
     TagTypeList types;
     action->GetTagTypes(types);
-    EXPECT_EQ(types, (TagTypeList{{B(u"T"), B(u"Veltra Transparency Functions")}}));
+    EXPECT_EQ(types, (TagTypeList{{B(OLESTR("T")), B(OLESTR("Veltra Transparency Functions"))}}));
     VerbList verbs;
-    action->GetVerbs(B(u"Other"), verbs);
-    EXPECT_EQ(verbs, (VerbList{{B(u"Get Transparency Data..."), B(u"Get Transparency Data...")}}));
+    action->GetVerbs(B(OLESTR("Other")), verbs);
+    EXPECT_EQ(verbs, (VerbList{{B(OLESTR("Get Transparency Data...")), B(OLESTR("Get Transparency Data..."))}}));
 }
 
 TEST_F(TransparencyActionTest, ReadyChannelRunsTheCommandAtOnce) {
     auto action = Make();
-    action->Invoke(B(u"Get Transparency Data..."), {});
+    action->Invoke(B(OLESTR("Get Transparency Data...")), {});
     ASSERT_EQ(tool->executeCalls.size(), 1u);
     EXPECT_EQ(tool->executeCalls[0].justInitialized, 0);
     for (const _bstr_t& arg : tool->executeCalls[0].args) {
@@ -106,7 +106,7 @@ public:
 };
 
 TEST_F(TransparencyActionTest, AMissingCommandIsReportedNotCalled) {
-    auto action = ActionTransparencyCommandImpl::Factory(B(u"T"), boost::make_shared<EmptyToolCmd>());
+    auto action = ActionTransparencyCommandImpl::Factory(B(OLESTR("T")), boost::make_shared<EmptyToolCmd>());
     EXPECT_THROW(action->Invoke(_bstr_t(), {}), std::runtime_error);
 }
 

@@ -5,6 +5,8 @@
 #include <boost/make_shared.hpp>
 #include <gtest/gtest.h>
 
+#include "tests/support/platform_facilities.h"
+
 #include "actions/ui_invoke_actions.h"
 #include "adaptors/host/recording_host.h"
 #include "platform/safearray.h"
@@ -17,30 +19,30 @@ using smarttag::host::Throws;
 
 namespace {
 
-_bstr_t B(const char16_t* s) { return _bstr_t(s); }
+_bstr_t B(const OLECHAR* s) { return _bstr_t(s); }
 HWND Window(std::uintptr_t value) { return reinterpret_cast<HWND>(value); }
 
 TEST(JurraCommandActionTest, OffersTheCitatorAndSendsItsCommand) {
     std::vector<std::pair<std::string, unsigned short>> sent;
-    auto action = ActionUIInvokeJurraCommandImpl::Ctor(B(u"Citation"), [&](const char* text, unsigned short target) {
+    auto action = ActionUIInvokeJurraCommandImpl::Ctor(B(OLESTR("Citation")), [&](const char* text, unsigned short target) {
         sent.emplace_back(text, target);
         return false;  // a refusal is not looked at
     });
 
     TagTypeList types;
     action->GetTagTypes(types);
-    EXPECT_EQ(types, (TagTypeList{{B(u"Citation"), B(u"Jurra Functions")}}));
+    EXPECT_EQ(types, (TagTypeList{{B(OLESTR("Citation")), B(OLESTR("Jurra Functions"))}}));
     VerbList verbs;
-    action->GetVerbs(B(u"Anything"), verbs);
-    EXPECT_EQ(verbs, (VerbList{{B(u"Jurra Citator (LXCHK)"), B(u"Jurra Citator (LXCHK)")}}));
+    action->GetVerbs(B(OLESTR("Anything")), verbs);
+    EXPECT_EQ(verbs, (VerbList{{B(OLESTR("Jurra Citator (LXCHK)")), B(OLESTR("Jurra Citator (LXCHK)"))}}));
 
-    action->Invoke(B(u"whatever verb"), {{B(u"Citation"), B(u"123 abc 45")}});
-    action->Invoke(_bstr_t(), {{B(u"Citation"), B(u"410 us 113 \u00a7 5")}});
+    action->Invoke(B(OLESTR("whatever verb")), {{B(OLESTR("Citation")), B(OLESTR("123 abc 45"))}});
+    action->Invoke(_bstr_t(), {{B(OLESTR("Citation")), B(OLESTR("410 us 113 \u00a7 5"))}});
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0], std::make_pair(std::string("LXCHK 123 abc 45<GO>"), (unsigned short)2));
     EXPECT_EQ(sent[1].first, "LXCHK 410 us 113 \xa7 5<GO>");
 
-    EXPECT_THROW(action->Invoke(B(u"x"), {{B(u"Security"), B(u"X")}}), std::invalid_argument);
+    EXPECT_THROW(action->Invoke(B(OLESTR("x")), {{B(OLESTR("Security")), B(OLESTR("X"))}}), std::invalid_argument);
     EXPECT_EQ(sent.size(), 2u);
 }
 
@@ -50,12 +52,12 @@ public:
     std::vector<_bstr_t> invoked;
     TagPropertyMap lastProperties;
     void GetTagTypes(TagTypeList& types) override {
-        types.emplace_back(B(u"Equity"), B(u"Equity functions"));
-        types.emplace_back(B(u"Bond"), B(u"Bond functions"));
+        types.emplace_back(B(OLESTR("Equity")), B(OLESTR("Equity functions")));
+        types.emplace_back(B(OLESTR("Bond")), B(OLESTR("Bond functions")));
     }
     void GetVerbs(const _bstr_t&, VerbList& verbs) override {
-        verbs.emplace_back(B(u"A"), B(u"A"));
-        verbs.emplace_back(B(u"B"), B(u"B"));
+        verbs.emplace_back(B(OLESTR("A")), B(OLESTR("A")));
+        verbs.emplace_back(B(OLESTR("B")), B(OLESTR("B")));
     }
     void Invoke(const _bstr_t& verb, const TagPropertyMap& properties) override {
         invoked.push_back(verb);
@@ -78,7 +80,7 @@ protected:
     RecordingHostServices host;
     ScopedHostServices scope{host};
     boost::shared_ptr<InnerAction> inner = boost::make_shared<InnerAction>();
-    _bstr_t caption = B(u"Options...");
+    _bstr_t caption = B(OLESTR("Options..."));
 };
 
 TEST_F(UIInvokeCommandActionTest, AddsTheOptionsVerbAfterTheWrappedOnes) {
@@ -86,22 +88,22 @@ TEST_F(UIInvokeCommandActionTest, AddsTheOptionsVerbAfterTheWrappedOnes) {
     TagTypeList types;
     action->GetTagTypes(types);
     EXPECT_EQ(types.size(), 2u);
-    EXPECT_EQ(types[1].second, B(u"Bond functions"));
-    for (const char16_t* type : {u"Equity", u"Bond"}) {
+    EXPECT_EQ(types[1].second, B(OLESTR("Bond functions")));
+    for (const OLECHAR* type : {OLESTR("Equity"), OLESTR("Bond")}) {
         VerbList verbs;
         action->GetVerbs(B(type), verbs);
-        EXPECT_EQ(verbs, (VerbList{{B(u"A"), B(u"A")}, {B(u"B"), B(u"B")}, {B(u"Options..."), B(u"Options...")}}));
+        EXPECT_EQ(verbs, (VerbList{{B(OLESTR("A")), B(OLESTR("A"))}, {B(OLESTR("B")), B(OLESTR("B"))}, {B(OLESTR("Options...")), B(OLESTR("Options..."))}}));
     }
 }
 
 TEST_F(UIInvokeCommandActionTest, OtherVerbsGoToTheWrappedAction) {
     auto action = Make();
     VerbList verbs;
-    action->GetVerbs(B(u"Equity"), verbs);
-    const TagPropertyMap tag{{B(u"Security"), B(u"IBM US Equity")}};
-    action->Invoke(B(u"A"), tag);
-    action->Invoke(B(u"options..."), tag);  // case matters
-    EXPECT_EQ(inner->invoked, (std::vector<_bstr_t>{B(u"A"), B(u"options...")}));
+    action->GetVerbs(B(OLESTR("Equity")), verbs);
+    const TagPropertyMap tag{{B(OLESTR("Security")), B(OLESTR("IBM US Equity"))}};
+    action->Invoke(B(OLESTR("A")), tag);
+    action->Invoke(B(OLESTR("options...")), tag);  // case matters
+    EXPECT_EQ(inner->invoked, (std::vector<_bstr_t>{B(OLESTR("A")), B(OLESTR("options..."))}));
     EXPECT_EQ(inner->lastProperties, tag);
     EXPECT_TRUE(host.activateToolCalls.empty());
 }
@@ -109,13 +111,13 @@ TEST_F(UIInvokeCommandActionTest, OtherVerbsGoToTheWrappedAction) {
 TEST_F(UIInvokeCommandActionTest, OptionsVerbOpensTheToolWithTheMarketSector) {
     auto action = Make();
     VerbList verbs;
-    action->GetVerbs(B(u"Equity"), verbs);
-    host.cookie = B(u"COOKIE-7");
+    action->GetVerbs(B(OLESTR("Equity")), verbs);
+    host.cookie = B(OLESTR("COOKIE-7"));
 
-    action->Invoke(B(u"Options..."), {{B(u"MarketSector"), B(u"S1")}, {B(u"Security"), B(u"X")}});
-    action->Invoke(B(u"Options..."), {{B(u"Security"), B(u"X")}});
-    action->Invoke(B(u"Options..."), {{B(u"MarketSector"), B(u"")}});
-    action->Invoke(B(u"Options..."), {{B(u"MarketSector"), _bstr_t()}});
+    action->Invoke(B(OLESTR("Options...")), {{B(OLESTR("MarketSector")), B(OLESTR("S1"))}, {B(OLESTR("Security")), B(OLESTR("X"))}});
+    action->Invoke(B(OLESTR("Options...")), {{B(OLESTR("Security")), B(OLESTR("X"))}});
+    action->Invoke(B(OLESTR("Options...")), {{B(OLESTR("MarketSector")), B(OLESTR(""))}});
+    action->Invoke(B(OLESTR("Options...")), {{B(OLESTR("MarketSector")), _bstr_t()}});
     EXPECT_TRUE(inner->invoked.empty());
 
     ASSERT_EQ(host.activateToolCalls.size(), 4u);
@@ -124,9 +126,9 @@ TEST_F(UIInvokeCommandActionTest, OptionsVerbOpensTheToolWithTheMarketSector) {
     EXPECT_EQ(first.dims, 1u);
     EXPECT_EQ(first.lowerBound, 0);
     EXPECT_EQ(first.elements, (std::vector<_bstr_t>{B(ActionUIInvokeCommandImpl::ToolSpecification()),
-                                                    B(u"COOKIE-7"), B(u"S1")}));
+                                                    B(OLESTR("COOKIE-7")), B(OLESTR("S1"))}));
     EXPECT_EQ(host.activateToolCalls[0].elements[0],
-              B(u"NoVBA|OptionsDialog|Veltra.Penwork.OptionsDialog|Veltra.Penwork.OptionsDialog.OptionsTool"));
+              B(OLESTR("NoVBA|OptionsDialog|Veltra.Penwork.OptionsDialog|Veltra.Penwork.OptionsDialog.OptionsTool")));
     for (std::size_t i = 1; i < 4; ++i) {
         ASSERT_EQ(host.activateToolCalls[i].elements.size(), 3u);
         EXPECT_FALSE(!host.activateToolCalls[i].elements[2]) << "an empty string, not a null one";
@@ -148,8 +150,8 @@ TEST_F(UIInvokeCommandActionTest, AWindowMissingAtConstructionStaysMissing) {
     auto action = Make();
     host.window = Window(0x99);
     VerbList verbs;
-    action->GetVerbs(B(u"Equity"), verbs);
-    action->Invoke(B(u"Options..."), {});
+    action->GetVerbs(B(OLESTR("Equity")), verbs);
+    action->Invoke(B(OLESTR("Options...")), {});
     ASSERT_EQ(host.initializeOnChildCalls.size(), 1u);
     EXPECT_EQ(host.initializeOnChildCalls[0].first, nullptr);
     EXPECT_EQ(host.findWindowCalls, 1);
@@ -158,32 +160,32 @@ TEST_F(UIInvokeCommandActionTest, AWindowMissingAtConstructionStaysMissing) {
 TEST_F(UIInvokeCommandActionTest, OnlyTheLatestCaptionIsTheOptionsVerb) {
     auto action = Make();
     VerbList verbs;
-    action->GetVerbs(B(u"Equity"), verbs);
-    caption = B(u"Settings...");
-    action->GetVerbs(B(u"Bond"), verbs);
-    EXPECT_EQ(verbs.back(), std::make_pair(B(u"Settings..."), B(u"Settings...")));
+    action->GetVerbs(B(OLESTR("Equity")), verbs);
+    caption = B(OLESTR("Settings..."));
+    action->GetVerbs(B(OLESTR("Bond")), verbs);
+    EXPECT_EQ(verbs.back(), std::make_pair(B(OLESTR("Settings...")), B(OLESTR("Settings..."))));
 
-    action->Invoke(B(u"Options..."), {});
-    EXPECT_EQ(inner->invoked, std::vector<_bstr_t>{B(u"Options...")}) << "the old caption is no longer recognised";
-    action->Invoke(B(u"Settings..."), {});
+    action->Invoke(B(OLESTR("Options...")), {});
+    EXPECT_EQ(inner->invoked, std::vector<_bstr_t>{B(OLESTR("Options..."))}) << "the old caption is no longer recognised";
+    action->Invoke(B(OLESTR("Settings...")), {});
     EXPECT_EQ(host.activateToolCalls.size(), 1u);
 }
 
 TEST_F(UIInvokeCommandActionTest, NullAndEmptyVerbsAreDifferent) {
-    caption = B(u"");
+    caption = B(OLESTR(""));
     auto action = Make();
     VerbList verbs;
-    action->GetVerbs(B(u"Equity"), verbs);
+    action->GetVerbs(B(OLESTR("Equity")), verbs);
     action->Invoke(_bstr_t(), {});
     EXPECT_EQ(inner->invoked.size(), 1u);
-    action->Invoke(B(u""), {});
+    action->Invoke(B(OLESTR("")), {});
     EXPECT_EQ(host.activateToolCalls.size(), 1u);
 
     caption = _bstr_t();
-    action->GetVerbs(B(u"Equity"), verbs);
+    action->GetVerbs(B(OLESTR("Equity")), verbs);
     action->Invoke(_bstr_t(), {});
     EXPECT_EQ(host.activateToolCalls.size(), 2u);
-    action->Invoke(B(u""), {});
+    action->Invoke(B(OLESTR("")), {});
     EXPECT_EQ(inner->invoked.size(), 2u);
 }
 
@@ -210,13 +212,14 @@ public:
 };
 
 TEST(UIInvokeToolArrayTest, NeitherLeaksNorFreesTheStringsItBorrows) {
+    SMARTTAG_REQUIRE_ALLOCATION_COUNTERS();
     QuietHost quiet;
     ScopedHostServices scope(quiet);
-    auto action = ActionUIInvokeCommandImpl::Ctor(boost::make_shared<InnerAction>(), [] { return B(u"Options..."); });
+    auto action = ActionUIInvokeCommandImpl::Ctor(boost::make_shared<InnerAction>(), [] { return B(OLESTR("Options...")); });
     VerbList verbs;
-    action->GetVerbs(B(u"Equity"), verbs);
-    const TagPropertyMap tag{{B(u"MarketSector"), B(u"S1")}};
-    const _bstr_t options = B(u"Options...");
+    action->GetVerbs(B(OLESTR("Equity")), verbs);
+    const TagPropertyMap tag{{B(OLESTR("MarketSector")), B(OLESTR("S1"))}};
+    const _bstr_t options = B(OLESTR("Options..."));
 
     const long arrays = GetSafeArrayCounters().live();
     const long strings = GetBstrCounters().live();
@@ -233,9 +236,9 @@ TEST(UIInvokeToolArrayTest, NeitherLeaksNorFreesTheStringsItBorrows) {
     EXPECT_EQ(GetBstrCounters().live(), strings);
     // The borrowed strings are intact: a double free would have shown here
     // (or under the sanitizer build).
-    EXPECT_EQ(tag.at(B(u"MarketSector")), B(u"S1"));
+    EXPECT_EQ(tag.at(B(OLESTR("MarketSector"))), B(OLESTR("S1")));
     action->Invoke(options, tag);
-    EXPECT_EQ(quiet.sectors.back(), B(u"S1"));
+    EXPECT_EQ(quiet.sectors.back(), B(OLESTR("S1")));
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <boost/make_shared.hpp>
 #include <gtest/gtest.h>
 
+#include "tests/support/platform_facilities.h"
+
 #include "adaptors/host/recording_host.h"
 #include "adaptors/recognizer_adaptor.h"
 #include "platform/in_memory_site.h"
@@ -19,7 +21,7 @@ using smarttag::host::ScopedHostServices;
 
 namespace {
 
-_bstr_t B(const char16_t* s) { return _bstr_t(s); }
+_bstr_t B(const OLECHAR* s) { return _bstr_t(s); }
 
 struct Tag {
     _bstr_t type;
@@ -60,7 +62,7 @@ boost::shared_ptr<ScriptedRecognizer> Recognizer(std::vector<_bstr_t> types, std
 class AdaptorTest : public ::testing::Test {
 protected:
     boost::shared_ptr<SmartTag2RecognizerAdaptorImpl> Make(std::vector<boost::shared_ptr<IRecognizerImpl>> list) {
-        return SmartTag2RecognizerAdaptorImpl::Ctor(std::move(list), B(u"urn:p#"), setting, log);
+        return SmartTag2RecognizerAdaptorImpl::Ctor(std::move(list), B(OLESTR("urn:p#")), setting, log);
     }
     std::string Name(SmartTag2RecognizerAdaptorImpl& adaptor, int id, HRESULT expect = S_OK) {
         BSTR name = nullptr;
@@ -68,7 +70,7 @@ protected:
         _bstr_t owned(name, false);
         return owned.length() ? std::string(static_cast<const char*>(owned)) : std::string();
     }
-    HRESULT RecognizeText(SmartTag2RecognizerAdaptorImpl& adaptor, const char16_t* text) {
+    HRESULT RecognizeText(SmartTag2RecognizerAdaptorImpl& adaptor, const OLECHAR* text) {
         return adaptor.Recognize(_bstr_t(text), IF_TYPE_PARA, 1033, site.Get());
     }
 
@@ -90,15 +92,15 @@ TEST_F(AdaptorTest, WithoutRecognizers) {
     EXPECT_EQ(adaptor->get_SmartTagCount(&count), S_OK);
     EXPECT_EQ(count, 0);
     Name(*adaptor, 1, ERROR_INVALID_INDEX);
-    EXPECT_EQ(RecognizeText(*adaptor, u"IBM US Equity"), S_OK);
+    EXPECT_EQ(RecognizeText(*adaptor, OLESTR("IBM US Equity")), S_OK);
     EXPECT_TRUE(site->Commits().empty());
     EXPECT_EQ(adaptor->get_SmartTagCount(nullptr), E_POINTER);
 }
 
 TEST_F(AdaptorTest, TypesAreNumberedAcrossRecognizersAndDisabledOnesStillCount) {
-    auto first = Recognizer({B(u"A")});
+    auto first = Recognizer({B(OLESTR("A"))});
     auto empty = Recognizer({});
-    auto third = Recognizer({B(u"B"), B(u"C")}, {{B(u"B"), 1, 1, {}}});
+    auto third = Recognizer({B(OLESTR("B")), B(OLESTR("C"))}, {{B(OLESTR("B")), 1, 1, {}}});
     third->disabled = true;
     auto adaptor = Make({first, empty, third});
 
@@ -110,45 +112,45 @@ TEST_F(AdaptorTest, TypesAreNumberedAcrossRecognizersAndDisabledOnesStillCount) 
     EXPECT_EQ(Name(*adaptor, 3), "urn:p#C");
     for (int bad : {0, -1, 4}) Name(*adaptor, bad, ERROR_INVALID_INDEX);
 
-    EXPECT_EQ(RecognizeText(*adaptor, u"text"), S_OK);
+    EXPECT_EQ(RecognizeText(*adaptor, OLESTR("text")), S_OK);
     EXPECT_EQ(first->textsSeen.size(), 1u);
     EXPECT_TRUE(third->textsSeen.empty()) << "a disabled recognizer is never handed text";
     EXPECT_TRUE(site->Commits().empty());
 }
 
 TEST_F(AdaptorTest, CommitWritesPropertiesInKeyOrderUnderThePrefix) {
-    TagPropertyMap properties{{B(u"Security"), B(u"IBM US Equity")}, {B(u"MarketSector"), B(u"Equity")},
-                              {B(u""), B(u"dropped")}, {B(u"Null"), _bstr_t()}};
-    auto r = Recognizer({B(u"Equity")}, {{B(u"Equity"), 3, 13, properties}, {B(u"Plain"), 20, 2, {}}});
+    TagPropertyMap properties{{B(OLESTR("Security")), B(OLESTR("IBM US Equity"))}, {B(OLESTR("MarketSector")), B(OLESTR("Equity"))},
+                              {B(OLESTR("")), B(OLESTR("dropped"))}, {B(OLESTR("Null")), _bstr_t()}};
+    auto r = Recognizer({B(OLESTR("Equity"))}, {{B(OLESTR("Equity")), 3, 13, properties}, {B(OLESTR("Plain")), 20, 2, {}}});
     auto adaptor = Make({r});
-    EXPECT_EQ(RecognizeText(*adaptor, u"xx IBM US Equity"), S_OK);
+    EXPECT_EQ(RecognizeText(*adaptor, OLESTR("xx IBM US Equity")), S_OK);
 
     ASSERT_EQ(site->Commits().size(), 2u);
     const CommittedTag& tag = site->Commits()[0];
-    EXPECT_EQ(tag.name, B(u"urn:p#Equity"));
+    EXPECT_EQ(tag.name, B(OLESTR("urn:p#Equity")));
     EXPECT_EQ(tag.start, 3);
     EXPECT_EQ(tag.length, 13);
     ASSERT_EQ(tag.properties.size(), 3u);
-    EXPECT_EQ(tag.properties[0].first, B(u"MarketSector"));
-    EXPECT_EQ(tag.properties[1].first, B(u"Null"));
+    EXPECT_EQ(tag.properties[0].first, B(OLESTR("MarketSector")));
+    EXPECT_EQ(tag.properties[1].first, B(OLESTR("Null")));
     EXPECT_TRUE(!tag.properties[1].second) << "a null value is written as a null BSTR";
-    EXPECT_EQ(tag.properties[2].first, B(u"Security"));
+    EXPECT_EQ(tag.properties[2].first, B(OLESTR("Security")));
 
     // No properties: no bag is asked for and the commit carries none.
     EXPECT_EQ(site->BagsHandedOut(), 1);
     EXPECT_FALSE(site->Commits()[1].hadBag);
-    EXPECT_EQ(site->Commits()[1].name, B(u"urn:p#Plain"));
+    EXPECT_EQ(site->Commits()[1].name, B(OLESTR("urn:p#Plain")));
 }
 
 TEST_F(AdaptorTest, BagFailuresStillCommitWithoutABag) {
-    auto r = Recognizer({B(u"T")}, {{B(u"T"), 1, 1, {{B(u"k"), B(u"v")}}}});
+    auto r = Recognizer({B(OLESTR("T"))}, {{B(OLESTR("T")), 1, 1, {{B(OLESTR("k")), B(OLESTR("v"))}}}});
     auto adaptor = Make({r});
 
     site->SetNewPropertyBagResult(E_FAIL, false);
-    RecognizeText(*adaptor, u"x");
+    RecognizeText(*adaptor, OLESTR("x"));
     // A bag handed out with S_FALSE is not used, but it must still be released.
     site->SetNewPropertyBagResult(S_FALSE, true);
-    RecognizeText(*adaptor, u"x");
+    RecognizeText(*adaptor, OLESTR("x"));
 
     ASSERT_EQ(site->Commits().size(), 2u);
     EXPECT_FALSE(site->Commits()[0].hadBag);
@@ -157,9 +159,9 @@ TEST_F(AdaptorTest, BagFailuresStillCommitWithoutABag) {
 }
 
 TEST_F(AdaptorTest, TextIsCopiedAndNullTextStaysNull) {
-    auto r = Recognizer({B(u"T")});
+    auto r = Recognizer({B(OLESTR("T"))});
     auto adaptor = Make({r});
-    _bstr_t text(u"abc");
+    _bstr_t text(OLESTR("abc"));
     adaptor->Recognize(text, IF_TYPE_PARA, 0, site.Get());
     adaptor->Recognize(nullptr, IF_TYPE_PARA, 0, site.Get());
     ASSERT_EQ(r->textsSeen.size(), 2u);
@@ -190,9 +192,9 @@ TEST_F(AdaptorTest, FailureInCountingOrNamingIsLoggedAndGivesSFalse) {
     for (const FailureCase& c : FailureCases()) {
         SCOPED_TRACE(c.label);
         log->messages.clear();
-        auto failing = Recognizer({B(u"X")});
+        auto failing = Recognizer({B(OLESTR("X"))});
         failing->throwInGetTagTypes = c.thrower;
-        auto adaptor = Make({Recognizer({B(u"A"), B(u"B")}), failing, Recognizer({B(u"C")})});
+        auto adaptor = Make({Recognizer({B(OLESTR("A")), B(OLESTR("B"))}), failing, Recognizer({B(OLESTR("C"))})});
 
         int count = 0;
         EXPECT_EQ(adaptor->get_SmartTagCount(&count), S_FALSE);
@@ -209,13 +211,13 @@ TEST_F(AdaptorTest, FailureInRecognizeStopsTheRemainingRecognizers) {
         SCOPED_TRACE(c.label);
         log->messages.clear();
         site->Clear();
-        auto first = Recognizer({B(u"A")}, {{B(u"A"), 1, 1, {}}});
-        auto second = Recognizer({B(u"B")}, {{B(u"B"), 2, 1, {}}});
+        auto first = Recognizer({B(OLESTR("A"))}, {{B(OLESTR("A")), 1, 1, {}}});
+        auto second = Recognizer({B(OLESTR("B"))}, {{B(OLESTR("B")), 2, 1, {}}});
         second->throwAfterTags = c.thrower;
-        auto third = Recognizer({B(u"C")});
+        auto third = Recognizer({B(OLESTR("C"))});
         auto adaptor = Make({first, second, third});
 
-        EXPECT_EQ(RecognizeText(*adaptor, u"ab"), S_FALSE);
+        EXPECT_EQ(RecognizeText(*adaptor, OLESTR("ab")), S_FALSE);
         EXPECT_TRUE(third->textsSeen.empty());
         EXPECT_EQ(site->Commits().size(), 2u) << "tags committed before the failure stay";
         EXPECT_EQ(log->messages, std::vector<std::string>{Expected("Recognize", c)});
@@ -227,13 +229,13 @@ class ThrowingSite : public ComObject<ISmartTagRecognizerSite2> {
 public:
     std::function<void()> thrower;
     int commits = 0;
-    HRESULT CommitSmartTag(BSTR, INT, INT, ISmartTagProperties*) override {
+    HRESULT STDMETHODCALLTYPE CommitSmartTag(BSTR, INT, INT, ISmartTagProperties*) override {
         ++commits;
         thrower();
         return S_OK;
     }
-    HRESULT CommitSmartTag2(BSTR a, INT b, INT c, ISmartTagProperties* d) override { return CommitSmartTag(a, b, c, d); }
-    HRESULT GetNewPropertyBag(ISmartTagProperties** bag) override {
+    HRESULT STDMETHODCALLTYPE CommitSmartTag2(BSTR a, INT b, INT c, ISmartTagProperties* d) override { return CommitSmartTag(a, b, c, d); }
+    HRESULT STDMETHODCALLTYPE GetNewPropertyBag(ISmartTagProperties** bag) override {
         ComPtr<InMemoryPropertyBag> made = InMemoryPropertyBag::Create();
         made->AddRef();  // the caller's reference
         *bag = made.Get();
@@ -247,10 +249,10 @@ TEST_F(AdaptorTest, FailedCommitIsLoggedAndTheScanGoesOn) {
         log->messages.clear();
         ComPtr<ThrowingSite> throwing(new ThrowingSite);
         throwing->thrower = c.thrower;
-        auto r = Recognizer({B(u"T")}, {{B(u"T"), 1, 1, {{B(u"k"), B(u"v")}}}, {B(u"T"), 2, 1, {}}});
+        auto r = Recognizer({B(OLESTR("T"))}, {{B(OLESTR("T")), 1, 1, {{B(OLESTR("k")), B(OLESTR("v"))}}}, {B(OLESTR("T")), 2, 1, {}}});
         auto adaptor = Make({r});
 
-        EXPECT_EQ(adaptor->Recognize(_bstr_t(u"ab"), IF_TYPE_PARA, 0, throwing.Get()), S_OK);
+        EXPECT_EQ(adaptor->Recognize(_bstr_t(OLESTR("ab")), IF_TYPE_PARA, 0, throwing.Get()), S_OK);
         EXPECT_EQ(throwing->commits, 2);
         EXPECT_EQ(log->messages,
                   std::vector<std::string>(2, Expected("RecognizeOne", c)));
@@ -258,9 +260,10 @@ TEST_F(AdaptorTest, FailedCommitIsLoggedAndTheScanGoesOn) {
 }
 
 TEST_F(AdaptorTest, OutOfMemoryWhileCommittingIsAnUnknownException) {
-    auto r = Recognizer({B(u"T")}, {{B(u"T"), 1, 1, {}}});
+    SMARTTAG_REQUIRE_ALLOCATION_COUNTERS();
+    auto r = Recognizer({B(OLESTR("T"))}, {{B(OLESTR("T")), 1, 1, {}}});
     auto adaptor = Make({r});
-    _bstr_t text(u"x");
+    _bstr_t text(OLESTR("x"));
     {
         // The copy of the text succeeds; building the tag name does not.
         ScopedBstrAllocationFailure failure(1);
@@ -272,7 +275,7 @@ TEST_F(AdaptorTest, OutOfMemoryWhileCommittingIsAnUnknownException) {
 }
 
 TEST_F(AdaptorTest, InitializeAsksTheSettingEachTime) {
-    auto r = Recognizer({B(u"T")}, {{B(u"T"), 1, 1, {}}});
+    auto r = Recognizer({B(OLESTR("T"))}, {{B(OLESTR("T")), 1, 1, {}}});
     auto adaptor = Make({r});
     EXPECT_EQ(adaptor->SmartTagInitialize(nullptr), S_OK);
     EXPECT_TRUE(log->messages.empty());
@@ -283,7 +286,7 @@ TEST_F(AdaptorTest, InitializeAsksTheSettingEachTime) {
     EXPECT_EQ(log->messages, std::vector<std::string>(2, "Smart tag recognition disabled by configuration"));
     EXPECT_EQ(setting->calls, 3);
 
-    RecognizeText(*adaptor, u"x");
+    RecognizeText(*adaptor, OLESTR("x"));
     EXPECT_EQ(site->Commits().size(), 1u) << "the switch is reported, not enforced";
 
     setting->thrower = [] { throw std::runtime_error("no registry"); };
@@ -310,7 +313,7 @@ TEST_F(AdaptorTest, IdentityStringsAndSimpleOperations) {
     EXPECT_EQ(hasPage, VARIANT_FALSE);
     EXPECT_EQ(adaptor->get_PropertyPage(1, 1033, nullptr), E_POINTER);
     EXPECT_EQ(adaptor->DisplayPropertyPage(1, 1033), S_OK);
-    EXPECT_EQ(adaptor->Recognize(_bstr_t(u"x"), IF_TYPE_PARA, 0, nullptr), E_POINTER);
+    EXPECT_EQ(adaptor->Recognize(_bstr_t(OLESTR("x")), IF_TYPE_PARA, 0, nullptr), E_POINTER);
 
     // The allocator's result reaches Office unchanged.
     RecordingHostServices services;
@@ -318,15 +321,15 @@ TEST_F(AdaptorTest, IdentityStringsAndSimpleOperations) {
     services.allocResult = E_OUTOFMEMORY;
     ScopedHostServices scope(services);
     EXPECT_EQ(adaptor->get_ProgId(&out), E_OUTOFMEMORY);
-    EXPECT_EQ(services.allocatedTexts.back(), _bstr_t(u"Veltra.STRecognizer"));
+    EXPECT_EQ(services.allocatedTexts.back(), _bstr_t(OLESTR("Veltra.STRecognizer")));
 }
 
 TEST_F(AdaptorTest, Recognize2UsesTheVersionTwoSiteAndAFailingLoggerIsContained) {
-    auto r = Recognizer({B(u"T")}, {{B(u"T"), 1, 1, {}}});
+    auto r = Recognizer({B(OLESTR("T"))}, {{B(OLESTR("T")), 1, 1, {}}});
     r->throwAfterTags = [] { throw std::runtime_error("late"); };
     auto adaptor = Make({r});
     log->thrower = [] { throw std::runtime_error("log down"); };
-    EXPECT_EQ(adaptor->Recognize2(_bstr_t(u"x"), IF_TYPE_PARA, 0, site.Get(), nullptr, nullptr), S_FALSE);
+    EXPECT_EQ(adaptor->Recognize2(_bstr_t(OLESTR("x")), IF_TYPE_PARA, 0, site.Get(), nullptr, nullptr), S_FALSE);
     EXPECT_EQ(site->Commits().size(), 1u);
     EXPECT_EQ(log->messages.size(), 1u);
 }

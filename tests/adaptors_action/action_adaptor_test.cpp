@@ -6,6 +6,8 @@
 #include <boost/make_shared.hpp>
 #include <gtest/gtest.h>
 
+#include "tests/support/platform_facilities.h"
+
 #include "adaptors/action_adaptor.h"
 #include "adaptors/host/recording_host.h"
 #include "platform/in_memory_site.h"
@@ -17,7 +19,7 @@ using Veltra::Util::IPC::MessageQueueException;
 
 namespace {
 
-_bstr_t B(const char16_t* s) { return _bstr_t(s); }
+_bstr_t B(const OLECHAR* s) { return _bstr_t(s); }
 
 std::string Utf8(const _bstr_t& s) { return WideToUtf8(static_cast<const OLECHAR*>(s), s.length()); }
 
@@ -61,7 +63,7 @@ boost::shared_ptr<ScriptedAction> Action(std::vector<std::string> typeNames, std
 class ActionAdaptorTest : public ::testing::Test {
 protected:
     boost::shared_ptr<SmartTag2ActionAdaptorImpl> Make(std::vector<boost::shared_ptr<IActionImpl>> actions) {
-        return SmartTag2ActionAdaptorImpl::Ctor(std::move(actions), B(u"urn:p#"), log);
+        return SmartTag2ActionAdaptorImpl::Ctor(std::move(actions), B(OLESTR("urn:p#")), log);
     }
     // Calls get_SmartTagName, checks its result and returns the name.
     std::string Name(ISmartTagActionImpl& adaptor, int id, HRESULT expect = S_OK) {
@@ -74,12 +76,12 @@ protected:
         EXPECT_EQ(adaptor.get_SmartTagCaption(id, 1033, &caption), expect) << "id " << id;
         return Utf8(_bstr_t(caption, false));
     }
-    int VerbCount(ISmartTagActionImpl& adaptor, const char16_t* name, HRESULT expect = S_OK) {
+    int VerbCount(ISmartTagActionImpl& adaptor, const OLECHAR* name, HRESULT expect = S_OK) {
         int count = -1;
         EXPECT_EQ(adaptor.get_VerbCount(_bstr_t(name), &count), expect);
         return count;
     }
-    int VerbId(ISmartTagActionImpl& adaptor, const char16_t* name, int index, HRESULT expect = S_OK) {
+    int VerbId(ISmartTagActionImpl& adaptor, const OLECHAR* name, int index, HRESULT expect = S_OK) {
         int id = -1;
         EXPECT_EQ(adaptor.get_VerbID(_bstr_t(name), index, &id), expect) << "index " << index;
         return id;
@@ -93,7 +95,7 @@ protected:
         return Utf8(_bstr_t(expect == S_OK ? name : nullptr, false));
     }
     HRESULT Invoke(ISmartTagActionImpl& adaptor, int verbId, ISmartTagProperties* bag) {
-        return adaptor.InvokeVerb(verbId, _bstr_t(u"Word"), nullptr, bag, _bstr_t(u"text"), _bstr_t(u"<xml/>"));
+        return adaptor.InvokeVerb(verbId, _bstr_t(OLESTR("Word")), nullptr, bag, _bstr_t(OLESTR("text")), _bstr_t(OLESTR("<xml/>")));
     }
 
     void TearDown() override {
@@ -110,11 +112,11 @@ TEST_F(ActionAdaptorTest, IdentityAndFixedAnswers) {
     auto adaptor = Make({});
     BSTR text = nullptr;
     ASSERT_EQ(adaptor->get_ProgId(&text), S_OK);
-    EXPECT_EQ(_bstr_t(text, false), B(u"Veltra.STAction"));
+    EXPECT_EQ(_bstr_t(text, false), B(OLESTR("Veltra.STAction")));
     ASSERT_EQ(adaptor->get_Name(1033, &text), S_OK);
-    EXPECT_EQ(_bstr_t(text, false), B(u"Veltra Office SmartTag Action"));
+    EXPECT_EQ(_bstr_t(text, false), B(OLESTR("Veltra Office SmartTag Action")));
     ASSERT_EQ(adaptor->get_Desc(1036, &text), S_OK);
-    EXPECT_EQ(_bstr_t(text, false), B(u"Veltra Office SmartTag Action"));
+    EXPECT_EQ(_bstr_t(text, false), B(OLESTR("Veltra Office SmartTag Action")));
 
     VARIANT_BOOL flag = 7;
     EXPECT_EQ(adaptor->get_IsCaptionDynamic(0, nullptr, 0, &flag), S_OK);
@@ -133,8 +135,8 @@ TEST_F(ActionAdaptorTest, WithoutActions) {
     EXPECT_EQ(count, 0);
     Name(*adaptor, 1, ERROR_INVALID_INDEX);
     Caption(*adaptor, 1, ERROR_INVALID_INDEX);
-    EXPECT_EQ(VerbCount(*adaptor, u"urn:p#X"), 0);
-    VerbId(*adaptor, u"urn:p#X", 1, ERROR_INVALID_NAME);
+    EXPECT_EQ(VerbCount(*adaptor, OLESTR("urn:p#X")), 0);
+    VerbId(*adaptor, OLESTR("urn:p#X"), 1, ERROR_INVALID_NAME);
     EXPECT_EQ(adaptor->get_SmartTagCount(nullptr), E_POINTER);
     EXPECT_EQ(adaptor->get_VerbCount(nullptr, nullptr), E_POINTER);
     EXPECT_EQ(adaptor->get_VerbID(nullptr, 1, nullptr), E_POINTER);
@@ -159,13 +161,13 @@ TEST_F(ActionAdaptorTest, TagTypesAreNumberedAcrossActions) {
     // Only naming a type records its action; a caption request does not.
     auto fresh = Make({first, second});
     Caption(*fresh, 1);
-    EXPECT_EQ(VerbCount(*fresh, u"urn:p#A"), 0);
+    EXPECT_EQ(VerbCount(*fresh, OLESTR("urn:p#A")), 0);
     EXPECT_TRUE(first->verbRequests.empty()) << "an unnamed type asks no action";
     Name(*fresh, 1);
-    EXPECT_EQ(VerbCount(*fresh, u"urn:p#A"), 1);
+    EXPECT_EQ(VerbCount(*fresh, OLESTR("urn:p#A")), 1);
     ASSERT_EQ(first->verbRequests.size(), 1u);
-    EXPECT_EQ(first->verbRequests[0], B(u"A")) << "the action is given the bare type name";
-    EXPECT_EQ(VerbCount(*fresh, u"urn:p#B"), 0) << "B was never named by this adaptor";
+    EXPECT_EQ(first->verbRequests[0], B(OLESTR("A"))) << "the action is given the bare type name";
+    EXPECT_EQ(VerbCount(*fresh, OLESTR("urn:p#B")), 0) << "B was never named by this adaptor";
     EXPECT_TRUE(second->verbRequests.empty());
 }
 
@@ -176,19 +178,19 @@ TEST_F(ActionAdaptorTest, VerbsAreNumberedInFirstRequestOrderAndKept) {
     Name(*adaptor, 1);
     Name(*adaptor, 2);
 
-    EXPECT_EQ(VerbCount(*adaptor, u"urn:p#A"), 3);
-    EXPECT_EQ(VerbCount(*adaptor, u"urn:p#B"), 2);
-    EXPECT_EQ(VerbId(*adaptor, u"urn:p#A", 1), 0);
-    EXPECT_EQ(VerbId(*adaptor, u"urn:p#A", 3), 2);
-    EXPECT_EQ(VerbId(*adaptor, u"urn:p#B", 1), 3);
-    EXPECT_EQ(VerbId(*adaptor, u"urn:p#B", 2), 4);
-    for (int bad : {0, -1, 3}) VerbId(*adaptor, u"urn:p#B", bad, ERROR_INVALID_INDEX);
+    EXPECT_EQ(VerbCount(*adaptor, OLESTR("urn:p#A")), 3);
+    EXPECT_EQ(VerbCount(*adaptor, OLESTR("urn:p#B")), 2);
+    EXPECT_EQ(VerbId(*adaptor, OLESTR("urn:p#A"), 1), 0);
+    EXPECT_EQ(VerbId(*adaptor, OLESTR("urn:p#A"), 3), 2);
+    EXPECT_EQ(VerbId(*adaptor, OLESTR("urn:p#B"), 1), 3);
+    EXPECT_EQ(VerbId(*adaptor, OLESTR("urn:p#B"), 2), 4);
+    for (int bad : {0, -1, 3}) VerbId(*adaptor, OLESTR("urn:p#B"), bad, ERROR_INVALID_INDEX);
 
     // Asking again neither asks the action again nor grows the tables, and
     // renaming the type does not renumber it.
     Name(*adaptor, 2);
-    EXPECT_EQ(VerbCount(*adaptor, u"urn:p#B"), 2);
-    EXPECT_EQ(VerbCount(*adaptor, u"urn:p#A"), 3);
+    EXPECT_EQ(VerbCount(*adaptor, OLESTR("urn:p#B")), 2);
+    EXPECT_EQ(VerbCount(*adaptor, OLESTR("urn:p#A")), 3);
     EXPECT_EQ(first->verbRequests.size(), 1u);
     EXPECT_EQ(second->verbRequests.size(), 1u);
     EXPECT_EQ(VerbName(*adaptor, 4), "b2");
@@ -197,12 +199,12 @@ TEST_F(ActionAdaptorTest, VerbsAreNumberedInFirstRequestOrderAndKept) {
 
     BSTR caption = reinterpret_cast<BSTR>(1);
     EXPECT_EQ(adaptor->get_VerbCaptionFromID(3, nullptr, 0, &caption), S_OK);
-    EXPECT_EQ(_bstr_t(caption, false), B(u"Verb caption b1"));
+    EXPECT_EQ(_bstr_t(caption, false), B(OLESTR("Verb caption b1")));
     caption = reinterpret_cast<BSTR>(1);
     EXPECT_EQ(adaptor->get_VerbCaptionFromID(5, nullptr, 0, &caption), ERROR_INVALID_INDEX);
     EXPECT_EQ(caption, nullptr);
     EXPECT_EQ(adaptor->get_VerbCaptionFromID2(0, nullptr, 0, nullptr, nullptr, nullptr, nullptr, &caption), S_OK);
-    EXPECT_EQ(_bstr_t(caption, false), B(u"Verb caption a1"));
+    EXPECT_EQ(_bstr_t(caption, false), B(OLESTR("Verb caption a1")));
     EXPECT_EQ(adaptor->get_VerbCaptionFromID(0, nullptr, 0, nullptr), E_POINTER);
     EXPECT_EQ(adaptor->get_VerbNameFromID(0, nullptr), E_POINTER);
 }
@@ -214,22 +216,22 @@ TEST_F(ActionAdaptorTest, VerbIdCountsFirstWhenNeeded) {
     Name(*adaptor, 1);
     Name(*adaptor, 2);
 
-    EXPECT_EQ(VerbId(*adaptor, u"urn:p#A", 2), 1);
+    EXPECT_EQ(VerbId(*adaptor, OLESTR("urn:p#A"), 2), 1);
     EXPECT_EQ(action->verbRequests.size(), 1u);
-    VerbId(*adaptor, u"urn:p#Other", 1, ERROR_INVALID_NAME);
+    VerbId(*adaptor, OLESTR("urn:p#Other"), 1, ERROR_INVALID_NAME);
     // A type with no verbs keeps its empty range: every index is out of it.
-    VerbId(*adaptor, u"urn:p#E", 1, ERROR_INVALID_INDEX);
-    EXPECT_EQ(VerbCount(*adaptor, u"urn:p#E"), 0);
+    VerbId(*adaptor, OLESTR("urn:p#E"), 1, ERROR_INVALID_INDEX);
+    EXPECT_EQ(VerbCount(*adaptor, OLESTR("urn:p#E")), 0);
     EXPECT_EQ(empty->verbRequests.size(), 1u);
 }
 
 TEST_F(ActionAdaptorTest, NullVerbTextsStayNull) {
     auto action = boost::make_shared<ScriptedAction>();
-    action->types.emplace_back(B(u"A"), B(u"A"));
+    action->types.emplace_back(B(OLESTR("A")), B(OLESTR("A")));
     action->verbs.emplace_back(_bstr_t(), _bstr_t());
     auto adaptor = Make({action});
     Name(*adaptor, 1);
-    ASSERT_EQ(VerbCount(*adaptor, u"urn:p#A"), 1);
+    ASSERT_EQ(VerbCount(*adaptor, OLESTR("urn:p#A")), 1);
     BSTR text = reinterpret_cast<BSTR>(1);
     EXPECT_EQ(adaptor->get_VerbCaptionFromID(0, nullptr, 0, &text), S_OK);
     EXPECT_EQ(text, nullptr);
@@ -241,23 +243,23 @@ TEST_F(ActionAdaptorTest, InvokeVerbHandsTheActionTheVerbNameAndAllProperties) {
     auto adaptor = Make({first, second});
     Name(*adaptor, 1);
     Name(*adaptor, 2);
-    VerbCount(*adaptor, u"urn:p#A");
-    VerbCount(*adaptor, u"urn:p#B");
+    VerbCount(*adaptor, OLESTR("urn:p#A"));
+    VerbCount(*adaptor, OLESTR("urn:p#B"));
 
     // A repeated key keeps its last value.
-    auto bag = InMemoryPropertyBag::Create({{B(u"Security"), B(u"IBM US Equity")},
-                                            {B(u"MarketSector"), B(u"Equity")},
-                                            {B(u"Security"), B(u"MSFT US Equity")}});
+    auto bag = InMemoryPropertyBag::Create({{B(OLESTR("Security")), B(OLESTR("IBM US Equity"))},
+                                            {B(OLESTR("MarketSector")), B(OLESTR("Equity"))},
+                                            {B(OLESTR("Security")), B(OLESTR("MSFT US Equity"))}});
     EXPECT_EQ(Invoke(*adaptor, 2, bag.Get()), S_OK);
     EXPECT_TRUE(first->invocations.empty());
     ASSERT_EQ(second->invocations.size(), 1u);
-    EXPECT_EQ(second->invocations[0].verb, B(u"b2")) << "the name, not the caption";
+    EXPECT_EQ(second->invocations[0].verb, B(OLESTR("b2"))) << "the name, not the caption";
     EXPECT_EQ(second->invocations[0].properties,
-              (TagPropertyMap{{B(u"MarketSector"), B(u"Equity")}, {B(u"Security"), B(u"MSFT US Equity")}}));
+              (TagPropertyMap{{B(OLESTR("MarketSector")), B(OLESTR("Equity"))}, {B(OLESTR("Security")), B(OLESTR("MSFT US Equity"))}}));
 
     EXPECT_EQ(adaptor->InvokeVerb2(0, nullptr, nullptr, bag.Get(), nullptr, nullptr, 1033), S_OK);
     ASSERT_EQ(first->invocations.size(), 1u);
-    EXPECT_EQ(first->invocations[0].verb, B(u"a1"));
+    EXPECT_EQ(first->invocations[0].verb, B(OLESTR("a1")));
 
     for (int never : {3, -1}) EXPECT_EQ(Invoke(*adaptor, never, bag.Get()), ERROR_INVALID_INDEX);
     EXPECT_EQ(Invoke(*adaptor, 0, nullptr), E_POINTER);
@@ -269,18 +271,18 @@ TEST_F(ActionAdaptorTest, PropertyBagFailuresPassThroughWithoutLeaks) {
     auto action = Action({"A"}, {"a1"});
     auto adaptor = Make({action});
     Name(*adaptor, 1);
-    VerbCount(*adaptor, u"urn:p#A");
+    VerbCount(*adaptor, OLESTR("urn:p#A"));
 
     const InMemoryPropertyBag::Operation calls[] = {InMemoryPropertyBag::kCount, InMemoryPropertyBag::kKeyFromIndex,
                                                     InMemoryPropertyBag::kValueFromIndex};
     const HRESULT failure = HRESULT(0x80070008u);
     for (auto op : calls) {
         SCOPED_TRACE(int(op));
-        auto bag = InMemoryPropertyBag::Create({{B(u"Security"), B(u"X")}, {B(u"MarketSector"), B(u"Y")}});
+        auto bag = InMemoryPropertyBag::Create({{B(OLESTR("Security")), B(OLESTR("X"))}, {B(OLESTR("MarketSector")), B(OLESTR("Y"))}});
         bag->FailWith(op, failure);
         EXPECT_EQ(Invoke(*adaptor, 0, bag.Get()), failure);
         // S_FALSE is no failure, yet it is not S_OK either: it stops too.
-        bag = InMemoryPropertyBag::Create({{B(u"Security"), B(u"X")}});
+        bag = InMemoryPropertyBag::Create({{B(OLESTR("Security")), B(OLESTR("X"))}});
         bag->FailWith(op, S_FALSE);
         EXPECT_EQ(Invoke(*adaptor, 0, bag.Get()), S_FALSE);
     }
@@ -318,11 +320,11 @@ TEST_F(ActionAdaptorTest, FailuresInActionsAreLoggedAndGiveSFalse) {
 
         failing->throwInVerbs = c.thrower;
         int count = -1;
-        EXPECT_EQ(adaptor->get_VerbCount(_bstr_t(u"urn:p#X"), &count), S_FALSE);
+        EXPECT_EQ(adaptor->get_VerbCount(_bstr_t(OLESTR("urn:p#X")), &count), S_FALSE);
         EXPECT_EQ(count, -1) << "the count is not written";
-        VerbId(*adaptor, u"urn:p#X", 1, ERROR_INVALID_NAME);  // its counting fails again, logged by get_VerbCount
+        VerbId(*adaptor, OLESTR("urn:p#X"), 1, ERROR_INVALID_NAME);  // its counting fails again, logged by get_VerbCount
         failing->throwInVerbs = nullptr;
-        EXPECT_EQ(VerbCount(*adaptor, u"urn:p#X"), 1) << "a failed count is not remembered";
+        EXPECT_EQ(VerbCount(*adaptor, OLESTR("urn:p#X")), 1) << "a failed count is not remembered";
 
         failing->throwInInvoke = c.thrower;
         auto bag = InMemoryPropertyBag::Create();
@@ -344,9 +346,10 @@ TEST_F(ActionAdaptorTest, FailuresInActionsAreLoggedAndGiveSFalse) {
 }
 
 TEST_F(ActionAdaptorTest, OutOfMemoryInsideVerbIdIsAnUnknownException) {
+    SMARTTAG_REQUIRE_ALLOCATION_COUNTERS();
     auto adaptor = Make({Action({"A"}, {"a1"})});
     Name(*adaptor, 1);
-    _bstr_t name(u"urn:p#A");
+    _bstr_t name(OLESTR("urn:p#A"));
     int id = -1;
     {
         ScopedBstrAllocationFailure noStrings;
@@ -371,11 +374,11 @@ TEST_F(ActionAdaptorTest, MessageQueueFailureTurnsVerbCountingOffForGood) {
     auto terminal = Action({"B", "C"}, {"b1"});
     auto adaptor = Make({reachable, terminal});
     for (int id : {1, 2, 3}) Name(*adaptor, id);
-    EXPECT_EQ(VerbCount(*adaptor, u"urn:p#A"), 2);
+    EXPECT_EQ(VerbCount(*adaptor, OLESTR("urn:p#A")), 2);
 
     terminal->throwInVerbs = [] { throw MessageQueueException("queue unreachable"); };
     int count = -1;
-    EXPECT_EQ(adaptor->get_VerbCount(_bstr_t(u"urn:p#B"), &count), S_FALSE);
+    EXPECT_EQ(adaptor->get_VerbCount(_bstr_t(OLESTR("urn:p#B")), &count), S_FALSE);
     EXPECT_EQ(count, 0);
     EXPECT_EQ(log->messages,
               (std::vector<std::string>{"MessageQueueException in SmartTag2ActionAdaptorImpl::get_VerbCount: "
@@ -385,13 +388,13 @@ TEST_F(ActionAdaptorTest, MessageQueueFailureTurnsVerbCountingOffForGood) {
     // From now on counting is refused at once, even where the terminal would answer.
     terminal->throwInVerbs = nullptr;
     const auto asked = terminal->verbRequests.size();
-    EXPECT_EQ(VerbCount(*adaptor, u"urn:p#C", E_FAIL), -1);
-    EXPECT_EQ(VerbCount(*adaptor, u"urn:p#A", E_FAIL), -1);
-    VerbId(*adaptor, u"urn:p#C", 1, ERROR_INVALID_NAME);
+    EXPECT_EQ(VerbCount(*adaptor, OLESTR("urn:p#C"), E_FAIL), -1);
+    EXPECT_EQ(VerbCount(*adaptor, OLESTR("urn:p#A"), E_FAIL), -1);
+    VerbId(*adaptor, OLESTR("urn:p#C"), 1, ERROR_INVALID_NAME);
     EXPECT_EQ(terminal->verbRequests.size(), asked);
 
     // What was numbered before still works.
-    EXPECT_EQ(VerbId(*adaptor, u"urn:p#A", 2), 1);
+    EXPECT_EQ(VerbId(*adaptor, OLESTR("urn:p#A"), 2), 1);
     EXPECT_EQ(VerbName(*adaptor, 1), "a2");
     auto bag = InMemoryPropertyBag::Create();
     EXPECT_EQ(Invoke(*adaptor, 1, bag.Get()), S_OK);

@@ -23,7 +23,7 @@ using namespace smarttag::host;
 
 namespace {
 
-_bstr_t B(const char16_t* s) { return _bstr_t(s); }
+_bstr_t B(const OLECHAR* s) { return _bstr_t(s); }
 
 struct Sent {
     std::string bytes;
@@ -33,7 +33,7 @@ struct Sent {
 TEST(OfficeRoundTripTest, ASecurityTagLeadsToATerminalCommand) {
     RecordingHostServices host;
     ScopedHostServices scope(host);
-    host.uniqueId = [](const _bstr_t& security) { return B(u"/isin/") + security; };
+    host.uniqueId = [](const _bstr_t& security) { return B(OLESTR("/isin/")) + security; };
     ActionTransparencyCommandImpl::ForgetCachedWindow();
     const ComCounters comBefore = GetComCounters();
 
@@ -42,32 +42,32 @@ TEST(OfficeRoundTripTest, ASecurityTagLeadsToATerminalCommand) {
         sent.push_back({text, target});
         return true;
     };
-    const _bstr_t prefix = B(u"urn:veltra:smarttags#");
+    const _bstr_t prefix = B(OLESTR("urn:veltra:smarttags#"));
     auto sectors = VectorStringList::FromUtf8({"Equity", "Corp"});
     auto log = boost::make_shared<RecordingLogInfo>();
 
     auto recognizers = SmartTag2RecognizerAdaptorImpl::Ctor(
-        {RecognizerSecurityImpl::Ctor(B(u"Security"), sectors), RecognizerTransparencyImpl::Factory(B(u"Transparency"))},
+        {RecognizerSecurityImpl::Ctor(B(OLESTR("Security")), sectors), RecognizerTransparencyImpl::Factory(B(OLESTR("Transparency")))},
         prefix, boost::make_shared<FixedSettingReader>(true), log);
-    const std::map<_bstr_t, _bstr_t> specs{{B(u"Equity"), B(u"3|DES|GP")}, {B(u"Corp"), B(u"5|YAS")}};
+    const std::map<_bstr_t, _bstr_t> specs{{B(OLESTR("Equity")), B(OLESTR("3|DES|GP"))}, {B(OLESTR("Corp")), B(OLESTR("5|YAS"))}};
     auto terminal = ActionTerminalCommandImpl::Ctor(
-        B(u"Terminal"), sectors, B(u"%s Functions"), [&](const _bstr_t& type) { return specs.at(type); },
+        B(OLESTR("Terminal")), sectors, B(OLESTR("%s Functions")), [&](const _bstr_t& type) { return specs.at(type); },
         [](const _bstr_t& s) { return s; }, sender);
     auto actions = SmartTag2ActionAdaptorImpl::Ctor(
-        {ActionUIInvokeJurraCommandImpl::Ctor(B(u"Citation"), sender),
-         ActionUIInvokeCommandImpl::Ctor(terminal, [] { return B(u"Options..."); }),
-         ActionTransparencyCommandImpl::Factory(B(u"Transparency"), boost::make_shared<RecordingToolCmd>(true))},
+        {ActionUIInvokeJurraCommandImpl::Ctor(B(OLESTR("Citation")), sender),
+         ActionUIInvokeCommandImpl::Ctor(terminal, [] { return B(OLESTR("Options...")); }),
+         ActionTransparencyCommandImpl::Factory(B(OLESTR("Transparency")), boost::make_shared<RecordingToolCmd>(true))},
         prefix, log);
 
     // Office recognizes a paragraph.
     {
         auto site = InMemoryRecognizerSite::Create();
-        ASSERT_EQ(recognizers->Recognize2(_bstr_t(u"IBM US Equity"), IF_TYPE_PARA, 1033, site.Get(), B(u"Word"),
+        ASSERT_EQ(recognizers->Recognize2(_bstr_t(OLESTR("IBM US Equity")), IF_TYPE_PARA, 1033, site.Get(), B(OLESTR("Word")),
                                           nullptr),
                   S_OK);
         ASSERT_EQ(site->Commits().size(), 1u);
         const CommittedTag& tag = site->Commits()[0];
-        EXPECT_EQ(tag.name, B(u"urn:veltra:smarttags#Equity"));
+        EXPECT_EQ(tag.name, B(OLESTR("urn:veltra:smarttags#Equity")));
 
         // Office learns the action side's tag types and their captions.
         int typeCount = 0;
@@ -80,8 +80,8 @@ TEST(OfficeRoundTripTest, ASecurityTagLeadsToATerminalCommand) {
             ASSERT_EQ(actions->get_SmartTagCaption(id, 1033, &caption), S_OK);
             types.emplace_back(_bstr_t(name, false), _bstr_t(caption, false));
         }
-        EXPECT_EQ(types[1], std::make_pair(tag.name, B(u"Equity Functions")));
-        EXPECT_EQ(types[0].second, B(u"Jurra Functions"));
+        EXPECT_EQ(types[1], std::make_pair(tag.name, B(OLESTR("Equity Functions"))));
+        EXPECT_EQ(types[0].second, B(OLESTR("Jurra Functions")));
 
         // The user opens the tag's menu: Office counts and captions its verbs.
         int verbCount = 0;
@@ -93,20 +93,20 @@ TEST(OfficeRoundTripTest, ASecurityTagLeadsToATerminalCommand) {
             int id = -1;
             BSTR caption = nullptr;
             ASSERT_EQ(actions->get_VerbID(tag.name, index, &id), S_OK);
-            ASSERT_EQ(actions->get_VerbCaptionFromID2(id, B(u"Word"), 1033, nullptr, nullptr, nullptr, nullptr,
+            ASSERT_EQ(actions->get_VerbCaptionFromID2(id, B(OLESTR("Word")), 1033, nullptr, nullptr, nullptr, nullptr,
                                                       &caption),
                       S_OK);
             ids.push_back(id);
             captions.emplace_back(caption, false);
         }
         EXPECT_EQ(ids, (std::vector<int>{0, 1, 2}));
-        EXPECT_EQ(captions, (std::vector<_bstr_t>{B(u"DES"), B(u"GP"), B(u"Options...")}));
+        EXPECT_EQ(captions, (std::vector<_bstr_t>{B(OLESTR("DES")), B(OLESTR("GP")), B(OLESTR("Options..."))}));
 
         // The user picks "GP", then the options verb, on the committed tag.
         auto bag = InMemoryPropertyBag::Create(tag.properties);
-        EXPECT_EQ(actions->InvokeVerb2(ids[1], B(u"Word"), nullptr, bag.Get(), B(u"IBM US Equity"), nullptr, 1033),
+        EXPECT_EQ(actions->InvokeVerb2(ids[1], B(OLESTR("Word")), nullptr, bag.Get(), B(OLESTR("IBM US Equity")), nullptr, 1033),
                   S_OK);
-        EXPECT_EQ(actions->InvokeVerb2(ids[2], B(u"Word"), nullptr, bag.Get(), B(u"IBM US Equity"), nullptr, 1033),
+        EXPECT_EQ(actions->InvokeVerb2(ids[2], B(OLESTR("Word")), nullptr, bag.Get(), B(OLESTR("IBM US Equity")), nullptr, 1033),
                   S_OK);
         EXPECT_EQ(bag->RefCount(), 1u);
     }
@@ -115,12 +115,12 @@ TEST(OfficeRoundTripTest, ASecurityTagLeadsToATerminalCommand) {
     EXPECT_EQ(sent[0].bytes, "/isin/IBM US Equity<GO>GP<GO>");
     EXPECT_EQ(sent[0].target, 3);
     ASSERT_EQ(host.activateToolCalls.size(), 1u);
-    EXPECT_EQ(host.activateToolCalls[0].elements[2], B(u"Equity"));
+    EXPECT_EQ(host.activateToolCalls[0].elements[2], B(OLESTR("Equity")));
     EXPECT_TRUE(log->messages.empty());
 
     // The transparency type has its verb too, though no text carries the tag.
     int count = 0;
-    ASSERT_EQ(actions->get_VerbCount(B(u"urn:veltra:smarttags#Transparency"), &count), S_OK);
+    ASSERT_EQ(actions->get_VerbCount(B(OLESTR("urn:veltra:smarttags#Transparency")), &count), S_OK);
     EXPECT_EQ(count, 1);
 
     EXPECT_EQ(GetComCounters().live, comBefore.live) << "an Office object was not released";

@@ -96,15 +96,15 @@ std::vector<std::filesystem::path> FilesIn(const char* variable, const char* fal
 // a character: the volume's digits and letter, the white space after it, a
 // word's letters and digits, the white space before the page, the page.
 std::vector<OleString> TextsOverBlock(unsigned block, std::size_t shapeCount = 8) {
-    const char16_t* const shapes[] = {u"1@ F. 2 ",      u"4@5 So. 6 ",   u"9 A@ 10 ",         u"11 A.2@ 12 ",
-                                      u"15 F.@@2d 16 ", u"17 U.S.@ 18 ", u"20 F. Supp.@@21 ", u"22 W. @23 "};
+    const OLECHAR* const shapes[] = {OLESTR("1@ F. 2 "),      OLESTR("4@5 So. 6 "),   OLESTR("9 A@ 10 "),         OLESTR("11 A.2@ 12 "),
+                                      OLESTR("15 F.@@2d 16 "), OLESTR("17 U.S.@ 18 "), OLESTR("20 F. Supp.@@21 "), OLESTR("22 W. @23 ")};
     std::vector<OleString> texts;
     for (std::size_t k = 0; k < shapeCount && k < std::size(shapes); ++k) {
-        const char16_t* shape = shapes[k];
+        const OLECHAR* shape = shapes[k];
         OleString text;
         for (unsigned low = 0; low < 256; ++low) {
-            const char16_t unit = char16_t((block << 8) | low);
-            for (const char16_t* c = shape; *c; ++c) text += *c == u'@' ? unit : *c;
+            const OLECHAR unit = OLECHAR((block << 8) | low);
+            for (const OLECHAR* c = shape; *c; ++c) text += *c == u'@' ? unit : *c;
         }
         texts.push_back(text);
     }

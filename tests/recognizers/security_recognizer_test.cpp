@@ -25,7 +25,7 @@ std::string Narrow(const _bstr_t& s) { return s.length() ? std::string(static_ca
 class SecurityRecognizerTest : public ::testing::Test {
 protected:
     boost::shared_ptr<RecognizerSecurityImpl> Make(std::vector<std::string> sectors) {
-        return RecognizerSecurityImpl::Ctor(_bstr_t(u"Security"), VectorStringList::FromUtf8(sectors));
+        return RecognizerSecurityImpl::Ctor(_bstr_t(OLESTR("Security")), VectorStringList::FromUtf8(sectors));
     }
     // Runs the recognizer on `text` and returns what it committed.
     std::vector<Commit> Run(IRecognizerImpl& recognizer, const _bstr_t& text, bool* result = nullptr) {
@@ -77,17 +77,17 @@ TEST_F(SecurityRecognizerTest, TagsTheWholeTextUnderTheSectorAsListed) {
         EXPECT_EQ(commits[0].start, 1);
         EXPECT_EQ(commits[0].length, int(std::string(c.text).size()));
         ASSERT_EQ(commits[0].properties.size(), 2u);
-        EXPECT_EQ(Narrow(commits[0].properties.at(_bstr_t(u"Security"))), c.text);
-        EXPECT_EQ(Narrow(commits[0].properties.at(_bstr_t(u"MarketSector"))), c.sector);
+        EXPECT_EQ(Narrow(commits[0].properties.at(_bstr_t(OLESTR("Security")))), c.text);
+        EXPECT_EQ(Narrow(commits[0].properties.at(_bstr_t(OLESTR("MarketSector")))), c.sector);
     }
     EXPECT_TRUE(Run(*equityCorp, _bstr_t()).empty()) << "a null text is an empty text";
 }
 
 TEST_F(SecurityRecognizerTest, SecurityPropertySharesTheTextGiven) {
-    _bstr_t text(u"IBM US Equity");
+    _bstr_t text(OLESTR("IBM US Equity"));
     const std::vector<Commit> commits = Run(*equityCorp, text);
     ASSERT_EQ(commits.size(), 1u);
-    EXPECT_EQ(static_cast<const OLECHAR*>(commits[0].properties.at(_bstr_t(u"Security"))),
+    EXPECT_EQ(static_cast<const OLECHAR*>(commits[0].properties.at(_bstr_t(OLESTR("Security")))),
               static_cast<const OLECHAR*>(text));
 }
 
@@ -111,11 +111,11 @@ TEST_F(SecurityRecognizerTest, LengthStopsAtTheFirstNul) {
 }
 
 TEST_F(SecurityRecognizerTest, SectorWordsAreTheTagTypes) {
-    TagTypeList types{{_bstr_t(u"Earlier"), _bstr_t(u"Earlier")}};
+    TagTypeList types{{_bstr_t(OLESTR("Earlier")), _bstr_t(OLESTR("Earlier"))}};
     equityCorp->GetTagTypes(types);
     ASSERT_EQ(types.size(), 3u) << "types are appended, never cleared";
-    EXPECT_EQ(types[1], std::make_pair(_bstr_t(u"Equity"), _bstr_t(u"Equity")));
-    EXPECT_EQ(types[2].first, _bstr_t(u"Corp"));
+    EXPECT_EQ(types[1], std::make_pair(_bstr_t(OLESTR("Equity")), _bstr_t(OLESTR("Equity"))));
+    EXPECT_EQ(types[2].first, _bstr_t(OLESTR("Corp")));
     EXPECT_FALSE(equityCorp->IsDisabled());
 }
 
@@ -128,10 +128,10 @@ TEST_F(SecurityRecognizerTest, EmptyListDisablesTheRecognizer) {
     EXPECT_TRUE(Run(*none, "XYZ US Equity").empty());
 
     auto log = boost::make_shared<smarttag::host::RecordingLogInfo>();
-    auto adaptor = SmartTag2RecognizerAdaptorImpl::Ctor({none}, _bstr_t(u"p#"),
+    auto adaptor = SmartTag2RecognizerAdaptorImpl::Ctor({none}, _bstr_t(OLESTR("p#")),
                                                         boost::make_shared<smarttag::host::FixedSettingReader>(true), log);
     auto site = smarttag::platform::InMemoryRecognizerSite::Create();
-    EXPECT_EQ(adaptor->Recognize(_bstr_t(u"XYZ US Equity"), IF_TYPE_PARA, 0, site.Get()), S_OK);
+    EXPECT_EQ(adaptor->Recognize(_bstr_t(OLESTR("XYZ US Equity")), IF_TYPE_PARA, 0, site.Get()), S_OK);
     EXPECT_TRUE(site->Commits().empty());
 }
 
@@ -150,14 +150,14 @@ TEST_F(SecurityRecognizerTest, ThirtyEightIdentifierTypesAllAccepted) {
     const auto& types = RecognizerSecurityImpl::IdentifierTypes();
     ASSERT_EQ(types.size(), 38u);
     for (const auto& type : types) {
-        const _bstr_t text = _bstr_t(u"XYZ Equity ") + _bstr_t(type.c_str());
+        const _bstr_t text = _bstr_t(OLESTR("XYZ Equity ")) + _bstr_t(type.c_str());
         EXPECT_EQ(Run(*equityCorp, text).size(), 1u) << Narrow(text);
     }
 }
 
 TEST_F(SecurityRecognizerTest, ListErrorsLeaveTheRecognizer) {
     auto list = VectorStringList::FromUtf8({"Equity"});
-    auto recognizer = RecognizerSecurityImpl::Ctor(_bstr_t(u"Security"), list);
+    auto recognizer = RecognizerSecurityImpl::Ctor(_bstr_t(OLESTR("Security")), list);
     list->thrower = [] { throw std::runtime_error("list gone"); };
     EXPECT_THROW(Run(*recognizer, "XYZ US Equity"), std::runtime_error);
 }

@@ -120,8 +120,8 @@ TEST(CitationCandidatesTest, RunsOfNumbersAndShortWordsStayCheap) {
     // Every number here starts five short words and then fails; the plain
     // pattern tries every way of splitting each word.
     OleString text;
-    for (int i = 0; i < 2000; ++i) text += u"1 abab abab abab abab abab abab ";
-    text += u"410 U.S. 113";
+    for (int i = 0; i < 2000; ++i) text += OLESTR("1 abab abab abab abab abab abab ");
+    text += OLESTR("410 U.S. 113");
     EXPECT_EQ(Candidates(text), (std::vector<Span>{{text.size() - 12, 12}}));
 }
 
@@ -150,7 +150,7 @@ protected:
     // Candidates not in `answers` are refused.
     boost::shared_ptr<RecognizerCitationImpl> Make(std::map<std::string, Answer> table) {
         answers = std::move(table);
-        return RecognizerCitationImpl::WithNormalizer(_bstr_t(u"Citation"),
+        return RecognizerCitationImpl::WithNormalizer(_bstr_t(OLESTR("Citation")),
                                                       [this](std::string& citation, std::string& category) {
                                                           asked.push_back(citation);
                                                           auto it = answers.find(citation);
@@ -236,15 +236,15 @@ TEST_F(CitationRecognizerTest, EachCommitCarriesOnlyItsOwnCitation) {
                             {"485 U.S. 224", {"485 us 224", "USReport"}}});
     std::vector<TagPropertyMap> seen;
     const bool found = recognizer->Recognize(
-        _bstr_t(u"410 U.S. 113; 485 U.S. 224"),
+        _bstr_t(OLESTR("410 U.S. 113; 485 U.S. 224")),
         [&](const _bstr_t&, int, int, TagPropertyMap& properties) {
             seen.push_back(properties);
-            properties[_bstr_t(u"Scribble")] = _bstr_t(u"left by the callee");
+            properties[_bstr_t(OLESTR("Scribble"))] = _bstr_t(OLESTR("left by the callee"));
         });
     EXPECT_TRUE(found);
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[1].size(), 1u);
-    EXPECT_EQ(Narrow(seen[1].at(_bstr_t(u"Citation"))), "485 us 224");
+    EXPECT_EQ(Narrow(seen[1].at(_bstr_t(OLESTR("Citation")))), "485 us 224");
 }
 
 TEST_F(CitationRecognizerTest, VolumeCheck) {
@@ -282,28 +282,28 @@ TEST_F(CitationRecognizerTest, VolumeCheck) {
 TEST_F(CitationRecognizerTest, NullAndEmptyTextsFindNothing) {
     auto recognizer = Make({});
     EXPECT_TRUE(Run(*recognizer, _bstr_t()).empty());
-    EXPECT_TRUE(Run(*recognizer, _bstr_t(u"")).empty());
+    EXPECT_TRUE(Run(*recognizer, _bstr_t(OLESTR(""))).empty());
     EXPECT_TRUE(asked.empty());
     EXPECT_TRUE(DebugLines().empty());
 }
 
 TEST_F(CitationRecognizerTest, TextPastAnEmbeddedNulIsScanned) {
     auto recognizer = Make({{"410 U.S. 113", {"410 us 113", "USReport"}}});
-    const OleString raw = OleString(u"x") + u'\0' + u"410 U.S. 113";
+    const OleString raw = OleString(OLESTR("x")) + OLECHAR(0) + OLESTR("410 U.S. 113");
     _bstr_t text(SysAllocStringLen(raw.data(), UINT(raw.size())), false);
     EXPECT_EQ(Run(*recognizer, text), (std::vector<Commit>{Tag(3, 12, "410 us 113")}));
 }
 
 TEST_F(CitationRecognizerTest, CommitsUseTheCitationTypeWhateverTheName) {
     auto recognizer = RecognizerCitationImpl::WithNormalizer(
-        _bstr_t(u"LegalCite"), [](std::string& citation, std::string& category) {
+        _bstr_t(OLESTR("LegalCite")), [](std::string& citation, std::string& category) {
             citation = "410 us 113";
             category = "USReport";
             return true;
         });
     TagTypeList types;
     recognizer->GetTagTypes(types);
-    EXPECT_EQ(types, (TagTypeList{{_bstr_t(u"LegalCite"), _bstr_t(u"LegalCite")}}));
+    EXPECT_EQ(types, (TagTypeList{{_bstr_t(OLESTR("LegalCite")), _bstr_t(OLESTR("LegalCite"))}}));
     EXPECT_FALSE(recognizer->IsDisabled());
     EXPECT_EQ(Run(*recognizer, "410 U.S. 113"), (std::vector<Commit>{Tag(1, 12, "410 us 113")}));
 }
@@ -312,7 +312,7 @@ TEST_F(CitationRecognizerTest, CommitsUseTheCitationTypeWhateverTheName) {
 // the adaptor logs it and the next text is recognized as usual.
 TEST_F(CitationRecognizerTest, AFailureLeavesRecognizeAndTheAdaptorCarriesOn) {
     auto failing = RecognizerCitationImpl::WithNormalizer(
-        _bstr_t(u"Citation"), [](std::string& citation, std::string& category) {
+        _bstr_t(OLESTR("Citation")), [](std::string& citation, std::string& category) {
             if (citation == "9 X 9") throw boost::regex_error(boost::regex_constants::error_complexity);
             if (citation != "410 U.S. 113") return false;
             citation = "410 us 113";
@@ -321,10 +321,10 @@ TEST_F(CitationRecognizerTest, AFailureLeavesRecognizeAndTheAdaptorCarriesOn) {
         });
     auto log = boost::make_shared<smarttag::host::RecordingLogInfo>();
     auto adaptor = SmartTag2RecognizerAdaptorImpl::Ctor(
-        {failing}, _bstr_t(u"p#"), boost::make_shared<smarttag::host::FixedSettingReader>(true), log);
+        {failing}, _bstr_t(OLESTR("p#")), boost::make_shared<smarttag::host::FixedSettingReader>(true), log);
 
     auto site = smarttag::platform::InMemoryRecognizerSite::Create();
-    EXPECT_EQ(adaptor->Recognize(_bstr_t(u"410 U.S. 113, 9 X 9, 410 U.S. 113"), IF_TYPE_PARA, 0, site.Get()),
+    EXPECT_EQ(adaptor->Recognize(_bstr_t(OLESTR("410 U.S. 113, 9 X 9, 410 U.S. 113")), IF_TYPE_PARA, 0, site.Get()),
               S_FALSE);
     ASSERT_EQ(site->Commits().size(), 1u) << "the tag before the failure stays";
     ASSERT_EQ(log->messages.size(), 1u);
@@ -332,7 +332,7 @@ TEST_F(CitationRecognizerTest, AFailureLeavesRecognizeAndTheAdaptorCarriesOn) {
         << log->messages[0];
 
     site->Clear();
-    EXPECT_EQ(adaptor->Recognize(_bstr_t(u"See 410 U.S. 113."), IF_TYPE_PARA, 0, site.Get()), S_OK);
+    EXPECT_EQ(adaptor->Recognize(_bstr_t(OLESTR("See 410 U.S. 113.")), IF_TYPE_PARA, 0, site.Get()), S_OK);
     ASSERT_EQ(site->Commits().size(), 1u);
     EXPECT_EQ(site->Commits()[0].start, 5);
     EXPECT_EQ(log->messages.size(), 1u);
