@@ -65,11 +65,15 @@ for target in "${targets[@]}"; do
     log="$build/fuzz-$target.log"
     mkdir -p "$work" "$artifacts"
     echo "== fuzz_$target for ${seconds}s (log: $log)"
+    inputs=("$work")
+    # Kept findings exist only once a target has some (git keeps no empty folders).
+    [ -d "fuzz/corpus/$target" ] && inputs+=("fuzz/corpus/$target")
+    inputs+=("$build/fuzz/seeds/$target")
     status=0
     ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1 \
         "$build/bin/fuzz_$target" -max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb="$rss" \
         -max_len="$(max_len "$target")" -print_final_stats=1 -artifact_prefix="$artifacts" \
-        "$work" "fuzz/corpus/$target" "$build/fuzz/seeds/$target" >"$log" 2>&1 || status=$?
+        "${inputs[@]}" >"$log" 2>&1 || status=$?
     runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1 || true)
     took=$(grep -o 'Done [0-9]* runs in [0-9]* second' "$log" | grep -o 'in [0-9]*' | grep -o '[0-9]*' | tail -1 || true)
     corpus=$(find "$work" -type f | wc -l)
