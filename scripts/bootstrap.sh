@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build clang
+  build-essential cmake ninja-build clang libclang-rt-14-dev
   libboost-dev libboost-regex-dev libboost-program-options-dev
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
 )

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: first a normal build, then the same
-# tests under AddressSanitizer and UndefinedBehaviorSanitizer.
-#   scripts/test.sh            both builds
+# tests under AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz
+# target for a short bounded time (clang's libFuzzer).
+#   scripts/test.sh            all three
 #   scripts/test.sh --fast     normal build only
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,4 +16,8 @@ if [ "${1:-}" != "--fast" ]; then
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   (cd build-asan && ctest --output-on-failure --parallel "$jobs")
+fi
+
+if [ "${1:-}" != "--fast" ]; then
+  scripts/fuzz.sh "${SMARTTAG_CI_FUZZ_SECONDS:-20}"
 fi
