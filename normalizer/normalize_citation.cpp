@@ -59,7 +59,7 @@ bool NormalizeCitation(std::string& citation, std::string& category) {
 }
 
 bool NormalizeCitationWith(std::string& citation, std::string& category, ParseFunction parse) {
-    if (IsRefused(citation)) return false;
+    if (citation.size() > kMaxCandidateLength || IsRefused(citation)) return false;
 
     // Prepare in place: `start` is where the prepared text begins, `wordEnd`
     // where its first word ends (the index of the separator, if any).

@@ -13,12 +13,20 @@
 // The driver keeps no state between calls and its tables are constant; it is
 // safe to call from several threads at once as long as ParseCitation is.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace Veltra::Penwork::Recognizer {
 
+// The longest candidate the driver looks at, in bytes. No citation comes near
+// it; a longer text is refused at once, untouched, so that the cost of one call
+// stays bounded whatever the caller hands in (preparing and cleaning up a text
+// is linear in its length, and the parser's own limits do not cover that).
+constexpr std::size_t kMaxCandidateLength = 4096;
+
 // Normalizes `citation` in place.
+//   - A candidate longer than kMaxCandidateLength: false, both outputs untouched.
 //   - A candidate whose first "*", "_" or "#" is anything but a "#" directly
 //     after "&" (a character reference such as "&#38;") is refused: false, both
 //     outputs untouched.

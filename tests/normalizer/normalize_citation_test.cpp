@@ -66,6 +66,18 @@ TEST_F(Driver, RefusesStarUnderscoreAndBareHashWithoutParsing) {
     EXPECT_TRUE(parsed().empty());
 }
 
+TEST_F(Driver, OverlongCandidateIsRefusedUntouched) {
+    const std::string longest = "dk " + std::string(kMaxCandidateLength - 3, '7');
+    EXPECT_TRUE(Run(longest));
+    EXPECT_EQ(citation, longest.substr(3));
+
+    const std::string overlong = longest + "7";
+    EXPECT_FALSE(Run(overlong));
+    EXPECT_EQ(citation, overlong);
+    EXPECT_EQ(category, "unset");
+    EXPECT_TRUE(parsed().empty());
+}
+
 TEST_F(Driver, CharacterReferenceReachesTheParser) {
     EXPECT_FALSE(Run("12 I&#38;N Dec. 34"));
     ASSERT_EQ(parsed().size(), 1u);
