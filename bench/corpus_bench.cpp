@@ -51,6 +51,7 @@
 #include "recognizers/citation_recognizer.h"
 #include "recognizers/security_recognizer.h"
 #include "recognizers/transparency_recognizer.h"
+#include "tools/paragraphs.h"
 
 using namespace Veltra::Penwork::Recognizer;
 using smarttag::platform::OleString;
@@ -82,39 +83,6 @@ long CurrentRssKiB() {
     while (std::getline(status, line))
         if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
     return 0;
-}
-
-bool IsBlankLine(const std::string& document, std::size_t from, std::size_t to) {
-    for (std::size_t i = from; i < to; ++i)
-        if (!std::strchr(" \t\r\f\v", document[i])) return false;
-    return true;
-}
-
-// Paragraphs as smarttag-host cuts them.
-void SplitParagraphs(const std::string& document, std::vector<OleString>& paragraphs) {
-    std::string current;
-    bool open = false;
-    auto flush = [&] {
-        if (open) paragraphs.push_back(smarttag::platform::Utf8ToWide(current));
-        current.clear();
-        open = false;
-    };
-    for (std::size_t at = 0; at < document.size();) {
-        std::size_t next = document.find('\n', at);
-        next = next == std::string::npos ? document.size() : next + 1;
-        std::size_t stop = next;
-        if (stop > at && document[stop - 1] == '\n') --stop;
-        if (stop > at && document[stop - 1] == '\r') --stop;
-        if (IsBlankLine(document, at, stop)) {
-            flush();
-        } else {
-            if (open) current += ' ';
-            current.append(document, at, stop - at);
-            open = true;
-        }
-        at = next;
-    }
-    flush();
 }
 
 _bstr_t Wide(const char* text) { return _bstr_t(smarttag::platform::Utf8ToWide(text).c_str()); }
@@ -220,7 +188,7 @@ int main(int argc, char** argv) {
         std::string document = buffer.str();
         if (document.rfind("\xEF\xBB\xBF", 0) == 0) document.erase(0, 3);
         bytes += document.size();
-        SplitParagraphs(document, paragraphs);
+        for (auto& paragraph : smarttag::tools::SplitParagraphs(document)) paragraphs.push_back(std::move(paragraph.text));
     }
     std::vector<_bstr_t> texts;
     std::size_t chars = 0;

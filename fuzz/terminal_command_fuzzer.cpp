@@ -5,7 +5,7 @@
 // Each input builds a fresh action and adaptor (the adaptor keeps its verb
 // numbering for its life), lists the tag types and captions, numbers the
 // verbs of the first type and invokes every one of them. Checked:
-//   - the verbs are the specification's non-empty "|" fields after the
+//   - the verbs are the verb specification's non-empty "|" fields after the
 //     first, in order, each with itself as caption;
 //   - each invocation sends exactly one command, "<security><GO><verb><GO>"
 //     in the ANSI code page (unless a NUL cuts the 8-bit text short);

@@ -63,6 +63,7 @@
 #include "recognizers/citation_recognizer.h"
 #include "recognizers/security_recognizer.h"
 #include "recognizers/transparency_recognizer.h"
+#include "tools/paragraphs.h"
 
 namespace po = boost::program_options;
 using namespace Veltra::Penwork::Recognizer;
@@ -91,11 +92,8 @@ struct Options {
     bool noProgress = false;
 };
 
-struct Paragraph {
-    int number;       // 1-based within its file
-    std::size_t end;  // byte offset in the document just past its last line
-    OleString text;
-};
+using smarttag::tools::Paragraph;
+using smarttag::tools::SplitParagraphs;
 
 struct Tag {
     std::string file;
@@ -204,12 +202,6 @@ private:
     std::chrono::steady_clock::time_point last_;
 };
 
-bool IsBlankLine(const std::string& document, std::size_t from, std::size_t to) {
-    for (std::size_t i = from; i < to; ++i)
-        if (!std::strchr(" \t\r\f\v", document[i])) return false;
-    return true;
-}
-
 std::vector<std::string> SectorWords(const Options& options) {
     std::vector<std::string> words;
     boost::split(words, options.sectors, boost::is_any_of(","));
@@ -217,38 +209,6 @@ std::vector<std::string> SectorWords(const Options& options) {
     for (const auto& word : words)
         if (!word.empty()) sectors.push_back(word);
     return sectors;
-}
-
-// Paragraphs are runs of non-blank lines; the lines of one paragraph are
-// joined with one blank each, without their CR LF or LF.
-std::vector<Paragraph> SplitParagraphs(const std::string& document) {
-    std::vector<Paragraph> paragraphs;
-    std::string current;
-    bool open = false;
-    std::size_t end = 0;
-    auto flush = [&] {
-        if (open) paragraphs.push_back({int(paragraphs.size()) + 1, end, smarttag::platform::Utf8ToWide(current)});
-        current.clear();
-        open = false;
-    };
-    for (std::size_t at = 0; at < document.size();) {
-        std::size_t next = document.find('\n', at);
-        next = next == std::string::npos ? document.size() : next + 1;
-        std::size_t stop = next;
-        if (stop > at && document[stop - 1] == '\n') --stop;
-        if (stop > at && document[stop - 1] == '\r') --stop;
-        if (IsBlankLine(document, at, stop)) {
-            flush();
-        } else {
-            if (open) current += ' ';
-            current.append(document, at, stop - at);
-            open = true;
-            end = next;
-        }
-        at = next;
-    }
-    flush();
-    return paragraphs;
 }
 
 // Recognizers in the order their tag types are numbered.
