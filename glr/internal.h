@@ -110,6 +110,7 @@ struct SymNode {
   uint32_t height;
   uint32_t mark_a, mark_b;
   uint8_t resolved;  // 0 no, 1 in progress, 2 done
+  SymNode* next_same;  // next node of the same symbol ending at the same level
 };
 
 struct GssNode;
@@ -231,12 +232,21 @@ struct Parser::Impl {
   std::vector<PendingEdge> pending;  // new edges into reduced nodes, to reduce through
   std::vector<Token> tokens;        // tokens at the current level
   std::vector<uint32_t> lookahead;  // distinct terminals at the current level
-  std::vector<uint64_t> usable;     // terminals the current level's states can use
+  std::vector<uint64_t> usable_union;  // storage for `usable` when a level has several nodes
+  const uint64_t* usable = nullptr;    // terminals the current level's states can use
+  std::vector<SymNode*> kids_buffer;   // children of the reduction being made
   uint32_t level = 0;
   bool level_open = false;  // reductions of `level` are running
   uint32_t level_stamp = 0;
   std::unique_ptr<uint32_t[]> state_stamp;  // per LR state: level_stamp when state_node is valid
   std::unique_ptr<GssNode*[]> state_node;
+  // Forest nodes made by reductions end at the level being processed, so they
+  // are found by symbol: sym_head[s] lists the level's nodes of symbol s while
+  // sym_stamp[s] == level_stamp. A symbol with many nodes at one level (highly
+  // ambiguous grammars) moves to the hash map instead.
+  std::unique_ptr<uint32_t[]> sym_stamp;
+  std::unique_ptr<SymNode*[]> sym_head;
+  std::unique_ptr<uint32_t[]> sym_count;
   SymNode* root = nullptr;
   GssNode* initial = nullptr;
 
@@ -256,7 +266,6 @@ struct Parser::Impl {
   void run_scanner(const ScannerInfo& sc, const T* transitions, uint32_t p);
   void process_level(uint32_t p);
   void reduce_node(GssNode* x, Edge* via);
-  void do_reductions(GssNode* x, uint32_t prod, Edge* via);
   void paths(GssNode* v, uint32_t prod, uint32_t remaining, SymNode** kids, Edge* via, bool via_seen);
   void reducer(GssNode* u, uint32_t prod, SymNode** kids);
   void shift_level(uint32_t p);

@@ -56,6 +56,12 @@ Parser::Parser(const Tables& tables) : impl_(std::make_unique<Impl>(tables)) {
   // state_node is read only where state_stamp matches, so it needs no initial values.
   impl_->state_stamp.reset(new uint32_t[tables.nstates]());
   impl_->state_node.reset(new GssNode*[tables.nstates]);
+  impl_->sym_stamp.reset(new uint32_t[tables.nsymbols]());
+  impl_->sym_head.reset(new SymNode*[tables.nsymbols]);
+  impl_->sym_count.reset(new uint32_t[tables.nsymbols]);
+  uint32_t longest = 1;
+  for (uint32_t i = 0; i < tables.nproductions; ++i) longest = std::max(longest, tables.productions[i].length);
+  impl_->kids_buffer.resize(longest);
 }
 
 Parser::~Parser() { impl_->release_tree(); }
@@ -199,8 +205,22 @@ GssNode* Parser::Impl::gss_node(uint32_t state, uint32_t pos, bool& created) {
 }
 
 SymNode* Parser::Impl::symnode(uint32_t sym, uint32_t start, uint32_t end) {
-  uint64_t key = (uint64_t{sym} << 44) | (uint64_t{start} << 22) | end;
-  if (void* found = sym_map.find(key)) return static_cast<SymNode*>(found);
+  // Up to kShortList nodes of one symbol per level are found by walking their
+  // list; past that, the symbol's nodes at this level go to the hash map.
+  constexpr uint32_t kShortList = 8;
+  auto key_of = [](uint32_t s, uint32_t b, uint32_t e) { return (uint64_t{s} << 44) | (uint64_t{b} << 22) | e; };
+  if (sym_stamp[sym] == level_stamp) {
+    if (sym_count[sym] <= kShortList) {
+      for (SymNode* n = sym_head[sym]; n; n = n->next_same)
+        if (n->start == start) return n;
+    } else if (void* found = sym_map.find(key_of(sym, start, end))) {
+      return static_cast<SymNode*>(found);
+    }
+  } else {
+    sym_stamp[sym] = level_stamp;
+    sym_head[sym] = nullptr;
+    sym_count[sym] = 0;
+  }
   if (++forest_count > limits.max_forest_nodes) throw BudgetExceeded{};
   SymNode* n = arena.make<SymNode>();
   n->symbol = sym;
@@ -212,7 +232,13 @@ SymNode* Parser::Impl::symnode(uint32_t sym, uint32_t start, uint32_t end) {
   n->height = 0;
   n->mark_a = n->mark_b = 0;
   n->resolved = 0;
-  sym_map.insert(key, n);
+  n->next_same = sym_head[sym];
+  sym_head[sym] = n;
+  if (++sym_count[sym] == kShortList + 1) {
+    for (SymNode* m = n; m; m = m->next_same) sym_map.insert(key_of(sym, m->start, end), m);
+  } else if (sym_count[sym] > kShortList + 1) {
+    sym_map.insert(key_of(sym, start, end), n);
+  }
   return n;
 }
 
@@ -272,12 +298,20 @@ void Parser::Impl::scan(uint32_t p) {
   // reduction that made them, so the level's first nodes cover them.
   uint64_t mask = 0;
   const uint32_t words = tables.lookahead_words;
-  usable.assign(words, 0);
-  for (GssNode* n = level_head[p]; n; n = n->next_in_level) {
-    const StateInfo& st = tables.states[n->state];
-    mask |= st.scanners;
-    const uint64_t* bits = tables.lookaheads + size_t{st.usable} * words;
-    for (uint32_t w = 0; w < words; ++w) usable[w] |= bits[w];
+  GssNode* first = level_head[p];
+  if (!first->next_in_level) {
+    const StateInfo& st = tables.states[first->state];
+    mask = st.scanners;
+    usable = tables.lookaheads + size_t{st.usable} * words;
+  } else {
+    usable_union.assign(words, 0);
+    for (GssNode* n = first; n; n = n->next_in_level) {
+      const StateInfo& st = tables.states[n->state];
+      mask |= st.scanners;
+      const uint64_t* bits = tables.lookaheads + size_t{st.usable} * words;
+      for (uint32_t w = 0; w < words; ++w) usable_union[w] |= bits[w];
+    }
+    usable = usable_union.data();
   }
   for (uint32_t si = 0; mask; ++si, mask >>= 1) {
     if (!(mask & 1)) continue;
@@ -327,6 +361,7 @@ void Parser::Impl::process_level(uint32_t p) {
   level = p;
   if (++level_stamp == 0) {
     std::fill(state_stamp.get(), state_stamp.get() + tables.nstates, 0);
+    std::fill(sym_stamp.get(), sym_stamp.get() + tables.nsymbols, 0);
     level_stamp = 1;
   }
   for (GssNode* n = level_head[p]; n; n = n->next_in_level) {
@@ -358,17 +393,29 @@ void Parser::Impl::process_level(uint32_t p) {
 void Parser::Impl::reduce_node(GssNode* x, Edge* via) {
   const StateInfo& st = tables.states[x->state];
   const ReduceEntry* r = tables.reduces + st.reduce_first;
+  SymNode** kids = kids_buffer.data();
   for (uint32_t i = 0; i < st.reduce_count; ++i) {
     uint32_t prod = r[i].production;
-    if (via && tables.productions[prod].length == 0) continue;
-    if (lookahead_allows(r[i].lookahead)) do_reductions(x, prod, via);
+    uint32_t n = tables.productions[prod].length;
+    if (via && n == 0) continue;
+    if (!lookahead_allows(r[i].lookahead)) continue;
+    // Empty and one-element productions, the most common, without the
+    // recursion of paths(); the work charged is the same.
+    if (n == 0) {
+      charge_work(1);
+      reducer(x, prod, kids);
+    } else if (n == 1) {
+      charge_work(1);
+      for (Edge* e = x->edges; e; e = e->next) {
+        charge_work(1);
+        if (via && e != via) continue;
+        kids[0] = e->label;
+        reducer(e->to, prod, kids);
+      }
+    } else {
+      paths(x, prod, n, kids, via, via == nullptr);
+    }
   }
-}
-
-void Parser::Impl::do_reductions(GssNode* x, uint32_t prod, Edge* via) {
-  uint32_t n = tables.productions[prod].length;
-  SymNode** kids = arena.array<SymNode*>(n);
-  paths(x, prod, n, kids, via, via == nullptr);
 }
 
 void Parser::Impl::paths(GssNode* v, uint32_t prod, uint32_t remaining, SymNode** kids, Edge* via,
