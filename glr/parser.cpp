@@ -466,8 +466,13 @@ void Parser::Impl::shift_level(uint32_t p) {
   for (Token& t : tokens) {
     uint32_t next = 0;
     bool next_known = false;
+    const uint32_t word = t.terminal >> 6;
+    const uint64_t bit = uint64_t{1} << (t.terminal & 63);
     for (GssNode* x = level_head[p]; x; x = x->next_in_level) {
       const StateInfo& st = tables.states[x->state];
+      // The state's usable terminals are a superset of those it shifts:
+      // most pairs are ruled out without searching the shift list.
+      if (!(tables.lookaheads[size_t{st.usable} * tables.lookahead_words + word] & bit)) continue;
       const ShiftEntry* first = tables.shifts + st.shift_first;
       const ShiftEntry* last = first + st.shift_count;
       const ShiftEntry* it = std::lower_bound(first, last, t.terminal,
