@@ -150,3 +150,22 @@ TEST(Reference, NestedEbnf) { compare_all(glrtest_ref_nested::tables(), "abc ", 
 TEST(Reference, OverlappingTerminals) { compare_all(glrtest_ref_overlap::tables(), "abc ", 7); }
 
 }  // namespace
+
+// Long inputs make many nodes of one symbol end at the same level, more than
+// the runtime finds by walking a list; every span must still get exactly one
+// forest node. For s : s s | "a" on n letters: n tokens, one s node per span,
+// one reading of each one-letter span and L-1 readings of each span of L > 1
+// letters.
+TEST(Reference, EverySpanHasOneForestNodeOnLongAmbiguousInputs) {
+  glr::Parser parser(glrtest_ref_ambiguous::tables());
+  parser.set_free_node_hook(glrtest::free_value);
+  glrtest::TestGlobals g;
+  parser.set_globals(&g);
+  for (size_t n : {1, 8, 9, 10, 17, 24}) {
+    const std::string input(n, 'a');
+    ASSERT_TRUE(parser.parse(input.data(), input.size())) << n;
+    size_t expected = n + n * (n + 1) / 2 + n;
+    for (size_t len = 2; len <= n; ++len) expected += (n - len + 1) * (len - 1);
+    EXPECT_EQ(parser.stats().forest_nodes, expected) << n;
+  }
+}
