@@ -273,7 +273,15 @@ struct Parser::Impl {
   SymNode* symnode(uint32_t sym, uint32_t start, uint32_t end);
   void add_packed(SymNode* n, uint32_t prod, SymNode** kids, uint32_t nkids);
   GssNode* gss_node(uint32_t state, uint32_t pos, bool& created);
-  uint32_t goto_state(uint32_t state, uint32_t sym) const;
+  uint32_t goto_state(uint32_t state, uint32_t sym);
+  // A direct-mapped cache of goto lookups, kept across parses (the tables do
+  // not change): a parse asks for few distinct (state, symbol) pairs, over and
+  // over, and a hit costs far less than searching the state's goto list.
+  struct GotoSlot {
+    uint32_t state = 0xffffffffu, symbol = 0, target = 0;
+  };
+  static constexpr size_t kGotoCacheSize = 1024;
+  std::unique_ptr<GotoSlot[]> goto_cache{new GotoSlot[kGotoCacheSize]};
   void report_error(uint32_t furthest);
   void charge_work(size_t n) {
     work += n;

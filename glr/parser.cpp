@@ -270,13 +270,18 @@ void Parser::Impl::add_packed(SymNode* n, uint32_t prod, SymNode** kids, uint32_
   }
 }
 
-uint32_t Parser::Impl::goto_state(uint32_t state, uint32_t sym) const {
+uint32_t Parser::Impl::goto_state(uint32_t state, uint32_t sym) {
+  GotoSlot& slot = goto_cache[(state * 31u + sym) & (kGotoCacheSize - 1)];
+  if (slot.state == state && slot.symbol == sym) return slot.target;
   const StateInfo& st = tables.states[state];
   const GotoEntry* first = tables.gotos + st.goto_first;
   const GotoEntry* last = first + st.goto_count;
   const GotoEntry* it =
       std::lower_bound(first, last, sym, [](const GotoEntry& e, uint32_t s) { return e.symbol < s; });
-  return (it != last && it->symbol == sym) ? it->target : 0xffffffffu;
+  slot.state = state;
+  slot.symbol = sym;
+  slot.target = (it != last && it->symbol == sym) ? it->target : 0xffffffffu;
+  return slot.target;
 }
 
 bool Parser::Impl::lookahead_allows(uint32_t la_set) const {

@@ -128,6 +128,9 @@ void CitationActions::RequireFourDigitYear(glr::ActionContext& c) {
 
 void CitationActions::TrimPatentNumber(glr::ActionContext& c) { Recognizer::TrimPatentNumber(ChildString(c, 2)); }
 
-void CitationActions::FreeNodeValue(void* value, void* /*user*/) noexcept { delete AsString(value); }
+void CitationActions::FreeNodeValue(void* value, void* /*user*/) noexcept {
+    std::string* slot = AsString(value);
+    FreeValue(slot);
+}
 
 }  // namespace Veltra::Penwork::Recognizer

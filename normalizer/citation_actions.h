@@ -51,7 +51,7 @@ struct CitationActions {
     static void RequireFourDigitYear(glr::ActionContext& c);    // element 1: number
     static void TrimPatentNumber(glr::ActionContext& c);        // element 2: identifier
 
-    // The parser's free-node hook: deletes one node value.
+    // The parser's free-node hook: frees one node value (see FreeValue).
     static void FreeNodeValue(void* value, void* user) noexcept;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <string>
+#include <vector>
 
 namespace Veltra::Penwork::Recognizer {
 namespace {
@@ -14,9 +15,63 @@ constexpr std::string_view kUniversalStates[] = {
 
 constexpr bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
 
+// Node values are recycled. A parse makes and frees a handful of short
+// strings; each thread keeps up to kPooledValues freed ones, buffers and all,
+// for the next parse instead of going back to the heap every time. A string
+// whose buffer grew past kPooledCapacity is deleted, so a thread holds at most
+// a few kilobytes. Once the thread's pool is destroyed (at thread exit, before
+// or after other thread-local objects that still free values), values are
+// simply deleted.
+constexpr std::size_t kPooledValues = 64;
+constexpr std::size_t kPooledCapacity = 256;
+
+class ValuePool {
+public:
+    ValuePool() noexcept = default;
+    ValuePool(const ValuePool&) = delete;
+    ValuePool& operator=(const ValuePool&) = delete;
+    ~ValuePool();
+    std::vector<std::string*> free;
+};
+
+thread_local bool poolDestroyed = false;
+thread_local ValuePool pool;
+
+ValuePool::~ValuePool() {
+    poolDestroyed = true;
+    for (std::string* s : free) delete s;
+}
+
+std::string* NewValue() {
+    if (!poolDestroyed) {
+        std::vector<std::string*>& free = pool.free;
+        if (!free.empty()) {
+            std::string* s = free.back();
+            free.pop_back();
+            return s;
+        }
+        if (free.capacity() == 0) free.reserve(kPooledValues);
+    }
+    return new std::string;
+}
+
+void DeleteValue(std::string* value) noexcept {
+    if (!value) return;
+    if (!poolDestroyed) {
+        std::vector<std::string*>& free = pool.free;
+        // Within the reserved capacity push_back does not allocate.
+        if (free.size() < free.capacity() && value->capacity() <= kPooledCapacity) {
+            value->clear();
+            free.push_back(value);
+            return;
+        }
+    }
+    delete value;
+}
+
 // The destination slot, created empty when null.
 std::string& Destination(std::string*& dest) {
-    if (!dest) dest = new std::string;
+    if (!dest) dest = NewValue();
     return *dest;
 }
 
@@ -47,13 +102,13 @@ bool IsWhite(char c) noexcept {
 }  // namespace
 
 void FreeValue(std::string*& value) noexcept {
-    delete value;
+    DeleteValue(value);
     value = nullptr;
 }
 
 void MoveValue(std::string*& node, std::string*& child) noexcept {
     if (&node == &child) return;
-    delete node;
+    DeleteValue(node);
     node = child;
     child = nullptr;
 }

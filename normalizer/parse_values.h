@@ -44,7 +44,8 @@ struct CitationRecord {
 // ---------------------------------------------------------------------------
 // Ownership of node values
 
-// Deletes the value and leaves the slot null. Safe on a null slot.
+// Frees the value (keeping the string for reuse on this thread, or deleting
+// it) and leaves the slot null. Safe on a null slot.
 void FreeValue(std::string*& value) noexcept;
 
 // Moves the child's value to the node: the node's previous value is freed, the

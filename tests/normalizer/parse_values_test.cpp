@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "normalizer/parse_values.h"
 
@@ -19,6 +21,34 @@ struct Slot {
     ~Slot() { FreeValue(value); }
     std::string str() const { return value ? *value : "<null>"; }
 };
+
+// Freed values are kept for reuse on the thread: one that comes back must be
+// empty, whatever it held, and values moved or freed in any order must stay
+// distinct strings.
+TEST(NodeValues, ReusedValuesStartEmptyAndStayDistinct) {
+    for (int round = 0; round < 3; ++round) {
+        std::vector<std::string*> values(100, nullptr);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            AppendLiteral(values[i], std::string(i % 2 ? 300 : 10, 'x'), false);
+            AppendLiteral(values[i], std::to_string(i), false);
+        }
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            EXPECT_EQ(*values[i], std::string(i % 2 ? 300 : 10, 'x') + std::to_string(i));
+        }
+        MoveValue(values[0], values[1]);
+        EXPECT_EQ(values[1], nullptr);
+        for (std::string*& v : values) FreeValue(v);
+
+        std::vector<std::string*> again(100, nullptr);
+        for (std::string*& v : again) {
+            AppendLiteral(v, "", false);
+            EXPECT_EQ(*v, "");
+        }
+        std::sort(again.begin(), again.end());
+        EXPECT_EQ(std::adjacent_find(again.begin(), again.end()), again.end());
+        for (std::string*& v : again) FreeValue(v);
+    }
+}
 
 TEST(StringRoutines, SpaceFlagNeverWritesALeadingBlank) {
     Slot dest;
