@@ -222,6 +222,7 @@ struct Parser::Impl {
   Arena arena;
   StampedMap gss_map, sym_map;
   std::vector<GssNode*> level_head, level_tail;
+  std::vector<uint32_t> shifted_count;  // per level: nodes made before it was processed
   std::vector<GssNode*> active;     // nodes of the current level
   std::vector<GssNode*> queue;      // nodes of the level in the order their reductions run
   size_t processed_count = 0;       // queue[0, processed_count) have had their reductions

@@ -138,6 +138,7 @@ bool Parser::Impl::run(const char* in, size_t len) {
   length = static_cast<uint32_t>(len);
   level_head.assign(length + 1, nullptr);
   level_tail.assign(length + 1, nullptr);
+  shifted_count.assign(length + 1, 0);
   try {
     uint32_t p0 = skip_space(0);
     bool created;
@@ -171,16 +172,25 @@ bool Parser::Impl::run(const char* in, size_t len) {
 }
 
 // Nodes of the level being processed are found through a table indexed by
-// state (valid while state_stamp matches); nodes of later levels, made by
-// shifts, through the hash map.
+// state (valid while state_stamp matches). Nodes of later levels, made by
+// shifts, are found by walking the level's list while it is short (a level
+// rarely has more than two), and through the hash map once it is not.
 GssNode* Parser::Impl::gss_node(uint32_t state, uint32_t pos, bool& created) {
-  uint64_t key = (uint64_t{state} << 32) | pos;
-  if (pos == level && level_open) {
+  constexpr uint32_t kShortLevel = 8;
+  auto key_of = [](uint32_t s, uint32_t p) { return (uint64_t{s} << 32) | p; };
+  const bool current = pos == level && level_open;
+  if (current) {
     if (state_stamp[state] == level_stamp) {
       created = false;
       return state_node[state];
     }
-  } else if (void* found = gss_map.find(key)) {
+  } else if (shifted_count[pos] <= kShortLevel) {
+    for (GssNode* n = level_head[pos]; n; n = n->next_in_level)
+      if (n->state == state) {
+        created = false;
+        return n;
+      }
+  } else if (void* found = gss_map.find(key_of(state, pos))) {
     created = false;
     return static_cast<GssNode*>(found);
   }
@@ -194,11 +204,13 @@ GssNode* Parser::Impl::gss_node(uint32_t state, uint32_t pos, bool& created) {
   if (level_tail[pos]) level_tail[pos]->next_in_level = n;
   else level_head[pos] = n;
   level_tail[pos] = n;
-  if (pos == level && level_open) {
+  if (current) {
     state_stamp[state] = level_stamp;
     state_node[state] = n;
-  } else {
-    gss_map.insert(key, n);
+  } else if (++shifted_count[pos] == kShortLevel + 1) {
+    for (GssNode* m = level_head[pos]; m; m = m->next_in_level) gss_map.insert(key_of(m->state, pos), m);
+  } else if (shifted_count[pos] > kShortLevel + 1) {
+    gss_map.insert(key_of(state, pos), n);
   }
   created = true;
   return n;
