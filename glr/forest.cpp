@@ -1,7 +1,8 @@
 // Disambiguation of the parse forest, the chosen tree, and the actions.
 //
 // Every forest node with more than one packed alternative is decided once,
-// after its children's own choices (so each reading is one definite tree):
+// after its children's own choices (so each reading is one definite tree),
+// when the chosen tree is copied out and reaches it:
 //
 //  1. Greediness. Take the nodes of each reading's tree that the other reading
 //     lacks and walk them from the left, by start and then by symbol. At the
@@ -159,9 +160,15 @@ TreeNode* Parser::Impl::materialize(SymNode* n, unsigned depth) {
   t->value = nullptr;
   t->child_count = 0;
   t->children = nullptr;
-  if (!n->chosen) {
+  if (!n->alts) {
     t->production = kNoProduction;
     return t;
+  }
+  // A node with one derivation needs no disambiguation; an ambiguous one is
+  // decided here, before its children are copied, with everything below it.
+  if (n->resolved != 2) {
+    if (!n->alts->next) n->chosen = n->alts;
+    else resolve(n, depth);
   }
   Packed* a = n->chosen;
   t->production = a->production;

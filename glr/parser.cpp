@@ -153,7 +153,6 @@ bool Parser::Impl::run(const char* in, size_t len) {
       report_error(furthest);
       return false;
     }
-    resolve(root, 0);
     tree = materialize(root, 0);
   } catch (BudgetExceeded&) {
     exceeded = true;
