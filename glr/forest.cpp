@@ -173,11 +173,17 @@ TreeNode* Parser::Impl::materialize(SymNode* n, unsigned depth) {
   Packed* a = n->chosen;
   t->production = a->production;
   if (coverage_on) ++coverage[a->production];
-  bool flat = flattens(tables.symbol_kinds[n->symbol]);
+  if (!flattens(tables.symbol_kinds[n->symbol])) {
+    // A rule node keeps one child per element.
+    t->child_count = a->nkids;
+    t->children = arena.array<TreeNode*>(a->nkids);
+    for (uint32_t k = 0; k < a->nkids; ++k) t->children[k] = materialize(a->kids[k], depth + 1);
+    return t;
+  }
   size_t base = scratch.size();
   for (uint32_t k = 0; k < a->nkids; ++k) {
     TreeNode* c = materialize(a->kids[k], depth + 1);
-    if (flat && is_list(tables.symbol_kinds[c->symbol])) {
+    if (is_list(tables.symbol_kinds[c->symbol])) {
       scratch.insert(scratch.end(), c->children, c->children + c->child_count);
     } else {
       scratch.push_back(c);

@@ -357,9 +357,12 @@ void Parser::Impl::run_scanner(const ScannerInfo& sc, const T* transitions, uint
       const uint16_t* a_end = a + a[-1];
       const uint16_t* c = sc.accept_pool + cur_at + 1;
       const uint16_t* c_end = c + c[-1];
+      // Lists are long (a run of digits matches many expressions) and most
+      // of their terminals are of no use here, so those are skipped first.
       for (; a != a_end; ++a) {
+        if (!wanted(*a)) continue;
         while (c != c_end && *c < *a) ++c;
-        if ((c == c_end || *c != *a) && wanted(*a)) tokens.push_back({*a, len - 1, nullptr});
+        if (c == c_end || *c != *a) tokens.push_back({*a, len - 1, nullptr});
       }
     }
     prev_at = cur_at;
