@@ -268,13 +268,13 @@ struct Parser::Impl {
   void process_level(uint32_t p);
   void reduce_node(GssNode* x, Edge* via);
   void paths(GssNode* v, uint32_t prod, uint32_t remaining, SymNode** kids, Edge* via, bool via_seen);
-  void reducer(GssNode* u, uint32_t prod, SymNode** kids);
+  inline void reducer(GssNode* u, uint32_t prod, SymNode** kids);
   void shift_level(uint32_t p);
-  bool lookahead_allows(uint32_t la_set) const;
-  SymNode* symnode(uint32_t sym, uint32_t start, uint32_t end);
-  void add_packed(SymNode* n, uint32_t prod, SymNode** kids, uint32_t nkids);
-  GssNode* gss_node(uint32_t state, uint32_t pos, bool& created);
-  uint32_t goto_state(uint32_t state, uint32_t sym);
+  inline bool lookahead_allows(uint32_t la_set) const;
+  inline SymNode* symnode(uint32_t sym, uint32_t start, uint32_t end);
+  inline void add_packed(SymNode* n, uint32_t prod, SymNode** kids, uint32_t nkids);
+  inline GssNode* gss_node(uint32_t state, uint32_t pos, bool& created);
+  inline uint32_t goto_state(uint32_t state, uint32_t sym);
   // A direct-mapped cache of goto lookups, kept across parses (the tables do
   // not change): a parse asks for few distinct (state, symbol) pairs, over and
   // over, and a hit costs far less than searching the state's goto list.
