@@ -42,19 +42,6 @@ struct Token {
     std::size_t length;
 };
 
-// Splits at U+0020, dropping empty pieces.
-std::vector<Token> SplitAtBlanks(const OLECHAR* text, std::size_t n) {
-    std::vector<Token> tokens;
-    std::size_t i = 0;
-    while (i < n) {
-        while (i < n && text[i] == u' ') ++i;
-        const std::size_t begin = i;
-        while (i < n && text[i] != u' ') ++i;
-        if (i > begin) tokens.push_back({begin, i - begin});
-    }
-    return tokens;
-}
-
 }  // namespace
 
 const std::vector<Wide>& RecognizerSecurityImpl::IdentifierTypes() {
@@ -106,25 +93,50 @@ bool RecognizerSecurityImpl::Recognize(const _bstr_t& text, CommitTagFn commit) 
     if (chars)
         while (n < text.length() && chars[n]) ++n;
 
-    const std::vector<Token> tokens = SplitAtBlanks(chars, n);
-    if (tokens.empty()) return false;
-    const std::size_t last = tokens.size() - 1;
-    const bool lastIsIdType = IsIdentifierType(ToUpper(chars + tokens[last].begin, tokens[last].length));
+    // Only the last two words can be the sector word or the identifier-type
+    // keyword: every word before them is a name word whatever it says, so
+    // those are measured, not looked up. words[0] is the last word, words[1]
+    // the one before it; `i` ends where the earlier words end.
+    Token words[2];
+    std::size_t found = 0;
+    std::size_t i = n;
+    while (found < 2) {
+        while (i > 0 && chars[i - 1] == u' ') --i;
+        if (i == 0) break;
+        const std::size_t end = i;
+        while (i > 0 && chars[i - 1] != u' ') --i;
+        words[found++] = {i, end - i};
+    }
+    if (found == 0) return false;
 
-    std::size_t nameUnits = 0;  // each name word with the blank after it
+    // Each name word with the blank after it. Past kMaxTagUnits the text can
+    // no longer be tagged, so the count stops there.
+    std::size_t nameUnits = 0;
+    for (std::size_t j = 0; j < i && nameUnits <= kMaxTagUnits; ++j)
+        if (chars[j] != u' ') nameUnits += (j == 0 || chars[j - 1] == u' ') ? 2 : 1;
+
+    const Token& last = words[0];
+    const bool lastIsIdType = IsIdentifierType(ToUpper(chars + last.begin, last.length));
     bool sectorFound = false;
     _bstr_t sector;
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-        const Wide key = ToUpper(chars + tokens[i].begin, tokens[i].length);
-        const long k = FindSector(key);
-        if (k >= 0 && (i == last || (lastIsIdType && i + 1 == last))) {
+    if (found == 2) {
+        // Before a trailing keyword the sector word counts; otherwise it is a name word.
+        const Token& word = words[1];
+        const long k = FindSector(ToUpper(chars + word.begin, word.length));
+        if (k >= 0 && lastIsIdType) {
             sector = sectors->Item(std::uint32_t(k));
             sectorFound = true;
-        } else if (k < 0 && i == last && lastIsIdType) {
-            // A trailing identifier-type keyword is not part of the name.
         } else {
-            nameUnits += tokens[i].length + 1;
+            nameUnits += word.length + 1;
         }
+    }
+    const long k = FindSector(ToUpper(chars + last.begin, last.length));
+    if (k >= 0) {
+        sector = sectors->Item(std::uint32_t(k));
+        sectorFound = true;
+    } else if (!lastIsIdType) {
+        // A trailing identifier-type keyword is not part of the name.
+        nameUnits += last.length + 1;
     }
 
     // A text ending in a keyword without a sector word before it

@@ -1,3 +1,4 @@
+#include <random>
 #include <string>
 #include <vector>
 
@@ -160,6 +161,74 @@ TEST_F(SecurityRecognizerTest, ListErrorsLeaveTheRecognizer) {
     auto recognizer = RecognizerSecurityImpl::Ctor(_bstr_t(OLESTR("Security")), list);
     list->thrower = [] { throw std::runtime_error("list gone"); };
     EXPECT_THROW(Run(*recognizer, "XYZ US Equity"), std::runtime_error);
+}
+
+// The recognizer looks up only the last two words. Every word, one by one, as
+// the rule is written: tokens at U+0020, each looked up, the sector word
+// counted only as the last word or before a trailing keyword. Returns the
+// sector word as listed, or null when the text is not tagged.
+const char* TagByEveryWord(const std::string& text, const std::vector<std::string>& sectors) {
+    auto upper = [](std::string w) {
+        for (char& c : w)
+            if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+        return w;
+    };
+    std::vector<std::string> tokens;
+    for (std::size_t i = 0; i < text.size();) {
+        while (i < text.size() && text[i] == ' ') ++i;
+        const std::size_t b = i;
+        while (i < text.size() && text[i] != ' ') ++i;
+        if (i > b) tokens.push_back(text.substr(b, i - b));
+    }
+    auto sectorOf = [&](const std::string& w) -> long {
+        for (std::size_t k = 0; k < sectors.size(); ++k)
+            if (upper(sectors[k]) == upper(w)) return long(k);
+        return -1;
+    };
+    auto isIdType = [&](const std::string& w) {
+        for (const auto& t : RecognizerSecurityImpl::IdentifierTypes())
+            if (std::string(t.begin(), t.end()) == upper(w)) return true;
+        return false;
+    };
+    if (tokens.empty()) return nullptr;
+    const std::size_t last = tokens.size() - 1;
+    const bool lastIsIdType = isIdType(tokens[last]);
+    std::size_t nameUnits = 0;
+    const char* sector = nullptr;
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const long k = sectorOf(tokens[i]);
+        if (k >= 0 && (i == last || (lastIsIdType && i + 1 == last))) sector = sectors[std::size_t(k)].c_str();
+        else if (k < 0 && i == last && lastIsIdType) continue;
+        else nameUnits += tokens[i].size() + 1;
+    }
+    if (nameUnits == 0 || !sector || std::string(sector).size() + nameUnits + 2 > 64) return nullptr;
+    return sector;
+}
+
+TEST_F(SecurityRecognizerTest, SameTagsAsLookingUpEveryWord) {
+    const std::vector<std::string> sectors = {"Equity", "Corp", "Govt", "cusip"};
+    auto recognizer = Make(sectors);
+    const char* vocabulary[] = {"XYZ", "us", "Equity", "EQUITY", "corp", "Govt", "TICKER", "cusip", "Isin",
+                                "a", "longer-name-word", "Equities", "\t", "", " ", "  "};
+    std::mt19937 random(20261208);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const int words = int(random() % 9);
+        for (int w = 0; w < words; ++w) {
+            text += vocabulary[random() % (sizeof vocabulary / sizeof *vocabulary)];
+            if (random() % 4) text += ' ';
+        }
+        const char* expected = TagByEveryWord(text, sectors);
+        const auto commits = Run(*recognizer, text.c_str());
+        if (!expected) {
+            EXPECT_TRUE(commits.empty()) << '"' << text << '"';
+            continue;
+        }
+        ASSERT_EQ(commits.size(), 1u) << '"' << text << '"';
+        EXPECT_EQ(commits[0].type, expected) << '"' << text << '"';
+        EXPECT_EQ(commits[0].start, 1);
+        EXPECT_EQ(commits[0].length, int(text.size()));
+    }
 }
 
 }  // namespace
