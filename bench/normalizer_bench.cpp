@@ -4,7 +4,8 @@
 // size of the citation grammar's parse tables is printed in the context
 // header.
 //
-// BM_Corpus* run on the candidates a real corpus produces (see FromCorpus).
+// BM_Corpus* run on the candidates a real corpus produces (see FromCorpus),
+// also as a fixed number of passes with SMARTTAG_BENCH_PASSES (see main).
 //
 // The case-citation and other-family mixes run twice: through
 // NormalizeCitation as the recognizer calls it (a parser made for every
@@ -298,6 +299,18 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::AddCustomContext("citation parse tables", ParseTableSummary());
+    // SMARTTAG_BENCH_PASSES=n adds the corpus benchmarks as exactly n passes
+    // over their candidates, for counting instructions under callgrind (where
+    // timed runs stop after a few hundred calls, all from the file's start).
+    if (const char* passes = std::getenv("SMARTTAG_BENCH_PASSES")) {
+        const long n = std::atol(passes);
+        if (n > 0 && !FromCorpus().cases.empty()) {
+            benchmark::RegisterBenchmark("BM_CorpusCaseCitations/passes", BM_CorpusCaseCitations)
+                ->Iterations(n * long(FromCorpus().cases.size()));
+            benchmark::RegisterBenchmark("BM_CorpusOtherCandidates/passes", BM_CorpusOtherCandidates)
+                ->Iterations(n * long(FromCorpus().others.size()));
+        }
+    }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
