@@ -47,6 +47,9 @@ constexpr bool IsStrictlyAscending(const Row (&rows)[N]) noexcept {
 // ascending by key; std::string_view compares bytes as unsigned values.
 template <class Row>
 const Row* FindRow(TableView<Row> table, std::string_view key) noexcept {
+    // A key outside the table's range (a number where names are looked up:
+    // digits sort before letters) is turned away without the search.
+    if (table.size() == 0 || key < RowKey(table[0]) || RowKey(table[table.size() - 1]) < key) return nullptr;
     const Row* it = std::lower_bound(table.begin(), table.end(), key,
                                      [](const Row& row, std::string_view k) { return RowKey(row) < k; });
     return (it != table.end() && RowKey(*it) == key) ? it : nullptr;

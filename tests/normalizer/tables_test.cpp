@@ -119,6 +119,22 @@ TEST(SourceIdentifiers, LookupIsExact) {
     EXPECT_FALSE(IsSourceIdentifier("akcase "));
     EXPECT_FALSE(IsSourceIdentifier("AKCASE"));
     EXPECT_FALSE(IsSourceIdentifier(""));
+    EXPECT_FALSE(IsSourceIdentifier("410"));       // below the range
+    EXPECT_FALSE(IsSourceIdentifier("akacjcr"));   // a prefix of the first
+    EXPECT_FALSE(IsSourceIdentifier("wyurudctx"));  // past the last
+    for (std::string_view id : SourceIdentifierTable()) EXPECT_TRUE(IsSourceIdentifier(id)) << id;
+}
+
+TEST(SortedTables, FindRowAtAndAroundTheEnds) {
+    constexpr std::string_view rows[] = {"b", "bb", "d"};
+    const TableView<std::string_view> table(rows);
+    for (std::string_view key : {"b", "bb", "d"}) {
+        ASSERT_NE(FindRow(table, key), nullptr) << key;
+        EXPECT_EQ(*FindRow(table, key), key);
+    }
+    for (std::string_view key : {"", "a", "ba", "c", "bbb", "da", "e", "\xff"})
+        EXPECT_EQ(FindRow(table, key), nullptr) << key;
+    EXPECT_EQ(FindRow(TableView<std::string_view>(rows, 0), "b"), nullptr);
 }
 
 }  // namespace
