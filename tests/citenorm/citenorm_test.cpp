@@ -7,35 +7,19 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "tests/support/platform_facilities.h"
+#include "tests/tools/host_process.h"
+
 namespace {
 
-struct CitenormRun {
-    int status = -1;
-    std::string out;
-};
+using CitenormRun = smarttag_test::HostRun;
 
-// Runs citenorm with `arguments`; standard error goes to `errPath` when given.
-CitenormRun RunCitenorm(const std::string& arguments, const std::string& errPath = "/dev/null") {
-    const std::string command = std::string(CITENORM_PATH) + " " + arguments + " 2>" + errPath;
-    CitenormRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-    run.status = pclose(pipe);
-    return run;
-}
+CitenormRun RunCitenorm(const std::string& arguments) { return smarttag_test::RunProgram(CITENORM_PATH, arguments); }
 
 std::string WriteFile(const std::string& name, const std::string& contents) {
     const std::string path = ::testing::TempDir() + name;
     std::ofstream(path, std::ios::binary) << contents;
     return path;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::vector<std::string> Lines(const std::string& out) {
@@ -64,6 +48,7 @@ TEST(CitenormTest, OneResultLinePerInputLineWhateverTheLineEnds) {
 }
 
 TEST(CitenormTest, JsonObjectsAndTextOutsideAscii) {
+    SMARTTAG_REQUIRE_ANSI_CODE_PAGE_1252();
     // A UTF-8 section sign reaches the normalizer as the ANSI byte, as the
     // recognizer would hand it over; a line that is not UTF-8 is taken as ANSI.
     const std::string path = WriteFile("citenorm_json.txt", "42 U.S.C. \xC2\xA7 1983\n42 u.s.c. \xA7 1983\n*x\n");
@@ -90,12 +75,11 @@ TEST(CitenormTest, JsonObjectsAndTextOutsideAscii) {
 }
 
 TEST(CitenormTest, StandardInputStatisticsAndUnreadableFiles) {
-    const std::string errPath = ::testing::TempDir() + "citenorm_stats.txt";
     const std::string input = WriteFile("citenorm_stdin.txt", "410 U.S. 113\nnot a citation\n");
-    const CitenormRun run = RunCitenorm("--stats < " + input, errPath);
+    const CitenormRun run = RunCitenorm("--stats < " + smarttag_test::ShellQuote(input));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(Lines(run.out).size(), 2u);
-    const std::string stats = ReadFile(errPath);
+    const std::string& stats = run.err;
     EXPECT_NE(stats.find("inputs: 2\n"), std::string::npos) << stats;
     EXPECT_NE(stats.find("accepted: 1\n"), std::string::npos) << stats;
     EXPECT_NE(stats.find("seconds: "), std::string::npos) << stats;

@@ -3,7 +3,6 @@
 // After a deliberate change, regenerate from the repository root with
 //   build/bin/smarttag-host --format jsonl examples/NAME.txt > examples/NAME.expected.jsonl
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,6 +10,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "tests/tools/host_process.h"
 
 namespace {
 
@@ -24,16 +25,13 @@ std::string ReadAll(const std::string& path) {
 // Runs the host from the repository root, so that the file names it prints
 // are the relative ones in the expected output.
 std::string RunHost(const std::string& document, int& status) {
-    const std::string command = std::string("cd '") + SMARTTAG_SOURCE_DIR + "' && '" + SMARTTAG_HOST_PATH +
-                                "' --format jsonl '" + document + "' 2>/dev/null";
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return out;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    status = pclose(pipe);
-    return out;
+    namespace fs = std::filesystem;
+    const fs::path before = fs::current_path();
+    fs::current_path(SMARTTAG_SOURCE_DIR);
+    const smarttag_test::HostRun run = smarttag_test::RunHost("--format jsonl " + smarttag_test::ShellQuote(document));
+    fs::current_path(before);
+    status = run.status;
+    return run.out;
 }
 
 std::vector<std::string> Lines(const std::string& text) {

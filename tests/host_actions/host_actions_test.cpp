@@ -10,6 +10,7 @@
 namespace {
 
 using smarttag_test::JsonLines;
+using smarttag_test::ShellQuote;
 using smarttag_test::TempFile;
 
 std::string RunHost(const std::string& arguments) { return smarttag_test::RunHost(arguments).out; }
@@ -22,7 +23,7 @@ struct Document : TempFile {
 TEST(HostActionsTest, VerbsAreListedPerTagTypeInNumberingOrder) {
     const Document document;
     const auto lines =
-        JsonLines(RunHost("--format jsonl --sectors Equity,Corp --sector-verbs '7|DES|GP' --verbs " + document.path()));
+        JsonLines(RunHost("--format jsonl --sectors Equity,Corp --sector-verbs " + ShellQuote("7|DES|GP") + " --verbs " + document.path()));
     ASSERT_EQ(lines.size(), 2u + 4u);  // two tags, then Citation, Equity, Corp, Transparency
     EXPECT_EQ(lines[2]["type"], "urn:veltra:smarttags#Citation");
     EXPECT_EQ(lines[2]["verbs"][0]["caption"], "Jurra Citator (LXCHK)");
@@ -38,7 +39,7 @@ TEST(HostActionsTest, VerbsAreListedPerTagTypeInNumberingOrder) {
 TEST(HostActionsTest, InvokeSendsTheTerminalCommandOfEachTag) {
     const Document document;
     const auto lines =
-        JsonLines(RunHost("--format jsonl --sectors Equity,Corp --sector-verbs '7|DES|GP' --invoke GP " +
+        JsonLines(RunHost("--format jsonl --sectors Equity,Corp --sector-verbs " + ShellQuote("7|DES|GP") + " --invoke GP " +
                           document.path()));
     ASSERT_EQ(lines.size(), 2u);
     const nlohmann::json& invoke = lines[0]["invoke"];

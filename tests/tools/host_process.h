@@ -1,4 +1,5 @@
-// Runs the smarttag-host program from tests, with files private to each run.
+// Runs the smarttag-host program (or another of the tools) from tests, with
+// files private to each run, through the shell on Linux and Windows alike.
 //
 // Every name a test gets from TempFile is unique to the process and the call,
 // so tests may run in parallel, also from several build directories at once.
@@ -69,23 +70,79 @@ inline int ExitStatus(int waitStatus) {
 #endif
 }
 
+// `argument` as one word for the shell that popen runs: sh here, cmd.exe on
+// Windows (which takes | < > & literally between double quotes; arguments
+// with double quotes of their own are not needed by the tests). A program's
+// start-up code on Windows reads backslashes before a quote as escapes, so
+// trailing ones (a folder name) are doubled.
+inline std::string ShellQuote(const std::string& argument) {
+#if defined(_WIN32)
+    const std::string::size_type kept = argument.find_last_not_of('\\') + 1;
+    return "\"" + argument + argument.substr(kept) + "\"";
+#else
+    std::string quoted = "'";
+    for (char c : argument) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+#endif
+}
+
+// The shell's name for a file that swallows what is written to it.
+inline std::string NullDevice() {
+#if defined(_WIN32)
+    return "NUL";
+#else
+    return "/dev/null";
+#endif
+}
+
+// Programs on Windows write their text streams with CRLF line ends; the
+// tests compare LF ones.
+inline std::string WithLfLineEnds(std::string text) {
+#if defined(_WIN32)
+    std::string::size_type at = 0;
+    while ((at = text.find("\r\n", at)) != std::string::npos) text.erase(at, 1), ++at;
+#endif
+    return text;
+}
+
 // Runs `command` through the shell with standard error captured apart.
 inline HostRun RunCommand(const std::string& command) {
     const TempFile err("stderr.txt");
+#if defined(_WIN32)
+    // cmd.exe /c drops the first and the last quote of a command that starts
+    // with one; a pair around the whole command keeps the rest as written.
+    FILE* pipe = _popen(("\"" + command + " 2>" + ShellQuote(err.path()) + "\"").c_str(), "rb");
+#else
+    FILE* pipe = popen((command + " 2>" + ShellQuote(err.path())).c_str(), "r");
+#endif
     HostRun run;
-    FILE* pipe = popen((command + " 2>'" + err.path() + "'").c_str(), "r");
     if (!pipe) return run;
     char buffer[4096];
     std::size_t n;
     while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+#if defined(_WIN32)
+    run.status = ExitStatus(_pclose(pipe));
+#else
     run.status = ExitStatus(pclose(pipe));
-    run.err = err.Read();
+#endif
+    run.out = WithLfLineEnds(run.out);
+    run.err = WithLfLineEnds(err.Read());
     return run;
 }
 
-inline HostRun RunHost(const std::string& arguments) {
-    return RunCommand(std::string("'") + SMARTTAG_HOST_PATH + "' " + arguments);
+// `program` with `arguments`, which are already quoted where need be.
+inline HostRun RunProgram(const std::string& program, const std::string& arguments) {
+    std::string native = program;
+#if defined(_WIN32)
+    for (char& c : native)
+        if (c == '/') c = '\\';
+#endif
+    return RunCommand(ShellQuote(native) + " " + arguments);
 }
+
+#if defined(SMARTTAG_HOST_PATH)
+inline HostRun RunHost(const std::string& arguments) { return RunProgram(SMARTTAG_HOST_PATH, arguments); }
+#endif
 
 // One parsed object per line of `out`.
 inline std::vector<nlohmann::json> JsonLines(const std::string& out) {
