@@ -7,6 +7,7 @@
 
 #include "actions/terminal_command_action.h"
 #include "adaptors/host/recording_host.h"
+#include "tests/support/platform_facilities.h"
 
 using namespace Veltra::Penwork::Recognizer;
 using smarttag::host::RecordingHostServices;
@@ -130,16 +131,18 @@ TEST_F(TerminalCommandActionTest, CommandGoesToTheTargetOfTheLatestSpecification
 }
 
 TEST_F(TerminalCommandActionTest, CommandIsAnsiText) {
-    host.uniqueId = [](const _bstr_t& s) { return s; };
     auto action = Make();
-    action->Invoke(B(OLESTR("Caf\u00e9 \u2014 \u0151")), {{B(OLESTR("Security")), B(OLESTR("Soci\u00e9t\u00e9 G\u00e9n\u00e9rale FP Equity"))}});
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].bytes, "Soci\xe9t\xe9 G\xe9n\xe9rale FP Equity<GO>Caf\xe9 \x97 o<GO>");
-
     // A null unique ID or verb name counts as empty.
     host.uniqueId = [](const _bstr_t&) { return _bstr_t(); };
     action->Invoke(_bstr_t(), {{B(OLESTR("Security")), B(OLESTR("X"))}});
+    ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent.back().bytes, "<GO><GO>");
+
+    SMARTTAG_REQUIRE_ANSI_CODE_PAGE_1252();
+    host.uniqueId = [](const _bstr_t& s) { return s; };
+    action->Invoke(B(OLESTR("Caf\u00e9 \u2014 \u0151")), {{B(OLESTR("Security")), B(OLESTR("Soci\u00e9t\u00e9 G\u00e9n\u00e9rale FP Equity"))}});
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent.back().bytes, "Soci\xe9t\xe9 G\xe9n\xe9rale FP Equity<GO>Caf\xe9 \x97 o<GO>");
 }
 
 TEST_F(TerminalCommandActionTest, RefusesATagWithoutSecurityAndSendsNothing) {
