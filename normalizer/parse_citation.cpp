@@ -12,6 +12,7 @@
 #include "citation_grammar.h"
 #include "glr/parser.h"
 #include "normalizer/citation_actions.h"
+#include "platform/per_thread.h"
 
 namespace Veltra::Penwork::Recognizer {
 namespace {
@@ -69,22 +70,22 @@ bool ParseCitationWith(glr::Parser& parser, const std::string& input, std::strin
 bool ParseCitation(const std::string& input, std::string& normalized, std::string& category,
                    std::string& error) {
     static constexpr std::size_t kKeptParserMemory = std::size_t(1) << 20;
-    thread_local std::unique_ptr<glr::Parser> kept;
+    using Kept = smarttag::platform::PerThread<glr::Parser>;
     thread_local bool inUse = false;
     if (inUse) {
         glr::Parser parser(CitationGrammarTables());
         return ParseCitationWith(parser, input, normalized, category, error);
     }
-    if (!kept) kept = std::make_unique<glr::Parser>(CitationGrammarTables());
+    if (!Kept::Get()) Kept::Reset(std::make_unique<glr::Parser>(CitationGrammarTables()));
     struct Release {
         bool done = false;
         ~Release() {
             inUse = false;
-            if (!done || kept->memory_in_use() > kKeptParserMemory) kept.reset();
+            if (!done || Kept::Get()->memory_in_use() > kKeptParserMemory) Kept::Reset();
         }
     } release;
     inUse = true;
-    const bool ok = ParseCitationWith(*kept, input, normalized, category, error);
+    const bool ok = ParseCitationWith(*Kept::Get(), input, normalized, category, error);
     release.done = true;
     return ok;
 }

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/per_thread.h"
 
 namespace Veltra::Penwork::Recognizer {
 namespace {
@@ -19,9 +22,9 @@ constexpr bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
 // strings; each thread keeps up to kPooledValues freed ones, buffers and all,
 // for the next parse instead of going back to the heap every time. A string
 // whose buffer grew past kPooledCapacity is deleted, so a thread holds at most
-// a few kilobytes. Once the thread's pool is destroyed (at thread exit, before
-// or after other thread-local objects that still free values), values are
-// simply deleted.
+// a few kilobytes. Once the thread's pool is gone (at thread exit, before or
+// after other per-thread objects that still free values), values are simply
+// deleted.
 constexpr std::size_t kPooledValues = 64;
 constexpr std::size_t kPooledCapacity = 256;
 
@@ -30,35 +33,33 @@ public:
     ValuePool() noexcept = default;
     ValuePool(const ValuePool&) = delete;
     ValuePool& operator=(const ValuePool&) = delete;
-    ~ValuePool();
+    ~ValuePool() {
+        for (std::string* s : free) delete s;
+    }
     std::vector<std::string*> free;
 };
 
-thread_local bool poolDestroyed = false;
-thread_local ValuePool pool;
-
-ValuePool::~ValuePool() {
-    poolDestroyed = true;
-    for (std::string* s : free) delete s;
-}
+using Pool = smarttag::platform::PerThread<ValuePool>;
 
 std::string* NewValue() {
-    if (!poolDestroyed) {
-        std::vector<std::string*>& free = pool.free;
-        if (!free.empty()) {
-            std::string* s = free.back();
-            free.pop_back();
-            return s;
-        }
-        if (free.capacity() == 0) free.reserve(kPooledValues);
+    ValuePool* pool = Pool::Get();
+    if (!pool) {
+        Pool::Reset(std::make_unique<ValuePool>());
+        pool = Pool::Get();
+        pool->free.reserve(kPooledValues);
+    }
+    if (!pool->free.empty()) {
+        std::string* s = pool->free.back();
+        pool->free.pop_back();
+        return s;
     }
     return new std::string;
 }
 
 void DeleteValue(std::string* value) noexcept {
     if (!value) return;
-    if (!poolDestroyed) {
-        std::vector<std::string*>& free = pool.free;
+    if (ValuePool* pool = Pool::Get()) {
+        std::vector<std::string*>& free = pool->free;
         // Within the reserved capacity push_back does not allocate.
         if (free.size() < free.capacity() && value->capacity() <= kPooledCapacity) {
             value->clear();
