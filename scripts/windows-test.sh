@@ -90,8 +90,21 @@ cmake -S "$root" -B "$build" -G Ninja \
 step "building"
 cmake --build "$build" --parallel "$jobs"
 step "testing under Wine"
-(cd "$build" && ctest --output-on-failure --parallel "$jobs")
+# One CTest test per test program here (see tests/CMakeLists.txt); the totals
+# below are GoogleTest's own, over all programs, with the reasons for skips.
+status=0
+(cd "$build" && ctest --output-on-failure --parallel "$jobs") || status=$?
+log="$build/Testing/Temporary/LastTest.log"
+if [ -f "$log" ]; then
+  awk '/^\[==========\] [0-9]+ tests? from .* ran/ { ran += $2 }
+       /^\[  PASSED  \] [0-9]+ tests?\./ { passed += $4 }
+       /^\[  SKIPPED \] [0-9]+ tests?[,.]/ { skipped += $4 }
+       /^\[  FAILED  \] [0-9]+ tests?,/ { failed += $4 }
+       END { printf "== test cases under Wine: %d run, %d passed, %d skipped, %d failed\n", ran, passed, skipped, failed }' "$log"
+  awk '/: Skipped$/ { getline; print }' "$log" | sort | uniq -c | sed 's/^ */== skipped: /'
+fi
 
 dll="$(find "$build/bin" -maxdepth 1 -name '*smarttag*.dll' | head -n 1)"
 echo "== $(basename "$dll") imports: $(i686-w64-mingw32-objdump -p "$dll" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')"
 step "done"
+exit "$status"
