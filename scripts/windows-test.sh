@@ -5,6 +5,7 @@
 #
 #   scripts/windows-test.sh              build in build-win32 and test
 #   BUILD_DIR=/tmp/w scripts/windows-test.sh
+#   BUILD_TYPE=RelWithDebInfo scripts/windows-test.sh   with debug information
 #
 # The unpacked Boost sources (Regex and Program_options are compiled from
 # Debian's source package) are kept between runs in SMARTTAG_WINDOWS_CACHE
@@ -83,8 +84,11 @@ wine wineboot -i </dev/null >"$build/wineboot.log" 2>&1
 
 # --- build and test -------------------------------------------------------------------
 step "configuring"
+# Release at -O2: without debug information the build takes about a third
+# less time (BUILD_TYPE=RelWithDebInfo for symbolic backtraces of a crash).
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+  -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
   -DSMARTTAG_WERROR=ON -DSMARTTAG_BUILD_BENCH=OFF \
   -DBOOST_SOURCE_DIR="$boost_src" >"$build/configure.log" || { cat "$build/configure.log"; exit 1; }
 step "building"
