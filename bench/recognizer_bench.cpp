@@ -36,6 +36,7 @@
 #include "normalizer/reporter_catalogue.h"
 #include "platform/codepage.h"
 #include "recognizers/citation_recognizer.h"
+#include "tools/paragraphs.h"
 
 namespace {
 
@@ -47,26 +48,12 @@ struct TextSet {
     std::size_t bytes = 0;  // UTF-8 bytes of the paragraphs
 };
 
+// The document's paragraphs as smarttag-host cuts them.
 void AddDocument(TextSet& set, const std::string& document) {
-    std::istringstream in(document);
-    std::string line, paragraph;
-    auto flush = [&] {
-        if (!paragraph.empty()) {
-            set.bytes += paragraph.size();
-            set.paragraphs.emplace_back(smarttag::platform::Utf8ToWide(paragraph).c_str());
-        }
-        paragraph.clear();
-    };
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find_first_not_of(" \t\f\v") == std::string::npos) {
-            flush();
-            continue;
-        }
-        if (!paragraph.empty()) paragraph += ' ';
-        paragraph += line;
+    for (const auto& paragraph : smarttag::tools::SplitParagraphs(document)) {
+        set.bytes += smarttag::platform::WideToUtf8(paragraph.text).size();
+        set.paragraphs.emplace_back(paragraph.text.c_str());
     }
-    flush();
 }
 
 std::string ReadFile(const std::filesystem::path& path) {

@@ -22,6 +22,7 @@
 #include "normalizer/parse_citation.h"
 #include "platform/codepage.h"
 #include "recognizers/citation_recognizer.h"
+#include "tools/paragraphs.h"
 
 using namespace Veltra::Penwork::Recognizer;
 using smarttag::platform::OleString;
@@ -57,29 +58,6 @@ std::string ReadFile(const std::filesystem::path& path) {
     std::ostringstream buffer;
     buffer << in.rdbuf();
     return buffer.str();
-}
-
-// Paragraphs as smarttag-host cuts them: text between blank lines, line
-// breaks turned into blanks.
-std::vector<OleString> Paragraphs(const std::string& document) {
-    std::vector<OleString> paragraphs;
-    std::istringstream in(document);
-    std::string line, paragraph;
-    auto flush = [&] {
-        if (!paragraph.empty()) paragraphs.push_back(smarttag::platform::Utf8ToWide(paragraph));
-        paragraph.clear();
-    };
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find_first_not_of(" \t\r\f\v") == std::string::npos) {
-            flush();
-            continue;
-        }
-        if (!paragraph.empty()) paragraph += ' ';
-        paragraph += line;
-    }
-    flush();
-    return paragraphs;
 }
 
 std::vector<std::filesystem::path> FilesIn(const char* variable, const char* fallback) {
@@ -146,7 +124,8 @@ void ExpectSameMatchesIn(const std::vector<std::filesystem::path>& files, bool f
             const auto units = smarttag::fuzz::DecodeText(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
             texts.emplace_back(units.begin(), units.end());
         } else {
-            texts = Paragraphs(bytes);
+            // Paragraphs as smarttag-host cuts them.
+            for (auto& paragraph : smarttag::tools::SplitParagraphs(bytes)) texts.push_back(std::move(paragraph.text));
         }
         for (const OleString& text : texts) {
             const Spans found = Candidates(text);
