@@ -116,7 +116,8 @@ bool RecognizerSecurityImpl::Recognize(const _bstr_t& text, CommitTagFn commit) 
         if (chars[j] != u' ') nameUnits += (j == 0 || chars[j - 1] == u' ') ? 2 : 1;
 
     const Token& last = words[0];
-    const bool lastIsIdType = IsIdentifierType(ToUpper(chars + last.begin, last.length));
+    const Wide lastKey = ToUpper(chars + last.begin, last.length);
+    const bool lastIsIdType = IsIdentifierType(lastKey);
     bool sectorFound = false;
     _bstr_t sector;
     if (found == 2) {
@@ -130,7 +131,7 @@ bool RecognizerSecurityImpl::Recognize(const _bstr_t& text, CommitTagFn commit) 
             nameUnits += word.length + 1;
         }
     }
-    const long k = FindSector(ToUpper(chars + last.begin, last.length));
+    const long k = FindSector(lastKey);
     if (k >= 0) {
         sector = sectors->Item(std::uint32_t(k));
         sectorFound = true;
