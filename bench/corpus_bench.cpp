@@ -51,7 +51,7 @@
 #include "recognizers/citation_recognizer.h"
 #include "recognizers/security_recognizer.h"
 #include "recognizers/transparency_recognizer.h"
-#include "tools/paragraphs.h"
+#include "api/document.h"
 
 using namespace Veltra::Penwork::Recognizer;
 using smarttag::platform::OleString;
@@ -188,7 +188,7 @@ int main(int argc, char** argv) {
         std::string document = buffer.str();
         if (document.rfind("\xEF\xBB\xBF", 0) == 0) document.erase(0, 3);
         bytes += document.size();
-        for (auto& paragraph : smarttag::tools::SplitParagraphs(document)) paragraphs.push_back(std::move(paragraph.text));
+        for (auto& paragraph : smarttag::api::SplitParagraphs(document)) paragraphs.push_back(std::move(paragraph.text));
     }
     std::vector<_bstr_t> texts;
     std::size_t chars = 0;

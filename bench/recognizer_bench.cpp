@@ -36,7 +36,7 @@
 #include "normalizer/reporter_catalogue.h"
 #include "platform/codepage.h"
 #include "recognizers/citation_recognizer.h"
-#include "tools/paragraphs.h"
+#include "api/document.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ struct TextSet {
 
 // The document's paragraphs as smarttag-host cuts them.
 void AddDocument(TextSet& set, const std::string& document) {
-    for (const auto& paragraph : smarttag::tools::SplitParagraphs(document)) {
+    for (const auto& paragraph : smarttag::api::SplitParagraphs(document)) {
         set.bytes += smarttag::platform::WideToUtf8(paragraph.text).size();
         set.paragraphs.emplace_back(paragraph.text.c_str());
     }

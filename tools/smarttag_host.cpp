@@ -58,12 +58,13 @@
 #include "adaptors/action_adaptor.h"
 #include "adaptors/host/recording_host.h"
 #include "adaptors/recognizer_adaptor.h"
+#include "api/document.h"
+#include "api/wiring.h"
 #include "platform/codepage.h"
 #include "platform/in_memory_site.h"
 #include "recognizers/citation_recognizer.h"
 #include "recognizers/security_recognizer.h"
 #include "recognizers/transparency_recognizer.h"
-#include "tools/paragraphs.h"
 
 namespace po = boost::program_options;
 using namespace Veltra::Penwork::Recognizer;
@@ -92,8 +93,8 @@ struct Options {
     bool noProgress = false;
 };
 
-using smarttag::tools::Paragraph;
-using smarttag::tools::SplitParagraphs;
+using smarttag::api::Paragraph;
+using smarttag::api::SplitParagraphs;
 
 struct Tag {
     std::string file;
@@ -213,12 +214,7 @@ std::vector<std::string> SectorWords(const Options& options) {
 
 // Recognizers in the order their tag types are numbered.
 std::vector<boost::shared_ptr<IRecognizerImpl>> BuildRecognizers(const Options& options) {
-    std::vector<boost::shared_ptr<IRecognizerImpl>> recognizers;
-    recognizers.push_back(RecognizerCitationImpl::Ctor(Wide("Citation")));
-    recognizers.push_back(RecognizerSecurityImpl::Ctor(Wide("Security"),
-                                                       smarttag::host::VectorStringList::FromUtf8(SectorWords(options))));
-    recognizers.push_back(RecognizerTransparencyImpl::Factory(Wide("Transparency")));
-    return recognizers;
+    return smarttag::api::StandardRecognizers(SectorWords(options));
 }
 
 // Actions in the order their tag types are numbered, matching the recognizers.
@@ -315,10 +311,9 @@ std::vector<Tag> RecognizeDocument(ISmartTagRecognizer2Impl& adaptor, const std:
             tag.length = commit.length;
             tag.bag = commit.properties;
             // The recognizer's span, clamped to the paragraph.
-            const std::size_t size = paragraph.text.size();
-            const std::size_t from = commit.start > 0 ? std::min(std::size_t(commit.start - 1), size) : 0;
-            const std::size_t count = commit.length > 0 ? std::min(std::size_t(commit.length), size - from) : 0;
-            tag.text = smarttag::platform::WideToUtf8(paragraph.text.substr(from, count));
+            const smarttag::api::UnitRange units =
+                smarttag::api::ClampReported(commit.start, commit.length, paragraph.text.size());
+            tag.text = smarttag::platform::WideToUtf8(paragraph.text.substr(units.start, units.length));
             for (const auto& property : commit.properties) {
                 nlohmann::ordered_json value = nullptr;
                 if (!!property.second) value = Utf8(property.second);
@@ -413,50 +408,6 @@ void PrintVerbs(const std::vector<TypeInfo>& types, bool json) {
     }
 }
 
-// Offset of the first byte of `text` that does not belong to a well-formed
-// UTF-8 sequence (overlong forms, surrogates and values past U+10FFFF are
-// not well formed), or npos.
-std::size_t FirstInvalidUtf8(const std::string& text) {
-    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
-    auto continuation = [&](std::size_t i) { return i < n && (s[i] & 0xC0) == 0x80; };
-    for (std::size_t i = 0; i < n;) {
-        const unsigned char c = s[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        unsigned char low = 0x80, high = 0xBF;  // range of the second byte
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            if (c == 0xE0) low = 0xA0;
-            if (c == 0xED) high = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            if (c == 0xF0) low = 0x90;
-            if (c == 0xF4) high = 0x8F;
-        } else {
-            return i;
-        }
-        if (i + 1 >= n || s[i + 1] < low || s[i + 1] > high) return i;
-        for (std::size_t k = 2; k < length; ++k)
-            if (!continuation(i + k)) return i;
-        i += length;
-    }
-    return std::string::npos;
-}
-
-// "line L, byte B" of `offset` in `text`, both 1-based.
-std::string LineAndByte(const std::string& text, std::size_t offset) {
-    const std::size_t line = 1 + std::size_t(std::count(text.begin(), text.begin() + std::ptrdiff_t(offset), '\n'));
-    const std::size_t newline = offset == 0 ? std::string::npos : text.rfind('\n', offset - 1);
-    const std::size_t column = newline == std::string::npos ? offset + 1 : offset - newline;
-    return "line " + std::to_string(line) + ", byte " + std::to_string(column);
-}
-
 // Reads `path` as a UTF-8 document without its byte-order mark. On failure
 // `error` says why, for a message after the file's name.
 bool LoadDocument(const std::string& path, std::string& contents, std::string& error) {
@@ -477,24 +428,9 @@ bool LoadDocument(const std::string& path, std::string& contents, std::string& e
         return false;
     }
 
-    if (contents.compare(0, 2, "\xFF\xFE") == 0 || contents.compare(0, 2, "\xFE\xFF") == 0) {
-        error = "not UTF-8 text (UTF-16 byte-order mark); convert it to UTF-8";
-        return false;
-    }
+    error = smarttag::api::DocumentProblem(contents);
+    if (!error.empty()) return false;
     if (contents.compare(0, 3, "\xEF\xBB\xBF") == 0) contents.erase(0, 3);
-    const std::size_t nul = contents.find('\0');
-    if (nul != std::string::npos) {
-        error = "not text (NUL byte at " + LineAndByte(contents, nul) + ")";
-        return false;
-    }
-    const std::size_t bad = FirstInvalidUtf8(contents);
-    if (bad != std::string::npos) {
-        char byte[8];
-        std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(contents[bad]));
-        error = std::string("not UTF-8 text (byte ") + byte + " at " + LineAndByte(contents, bad) +
-                " does not start a valid sequence); convert it to UTF-8";
-        return false;
-    }
     return true;
 }
 

@@ -22,7 +22,7 @@
 #include "normalizer/parse_citation.h"
 #include "platform/codepage.h"
 #include "recognizers/citation_recognizer.h"
-#include "tools/paragraphs.h"
+#include "api/document.h"
 
 using namespace Veltra::Penwork::Recognizer;
 using smarttag::platform::OleString;
@@ -125,7 +125,7 @@ void ExpectSameMatchesIn(const std::vector<std::filesystem::path>& files, bool f
             texts.emplace_back(units.begin(), units.end());
         } else {
             // Paragraphs as smarttag-host cuts them.
-            for (auto& paragraph : smarttag::tools::SplitParagraphs(bytes)) texts.push_back(std::move(paragraph.text));
+            for (auto& paragraph : smarttag::api::SplitParagraphs(bytes)) texts.push_back(std::move(paragraph.text));
         }
         for (const OleString& text : texts) {
             const Spans found = Candidates(text);

@@ -1,0 +1,183 @@
+// The C++ interface over the add-in's own objects.
+//
+// A Tagger holds the recognizer adaptor, built the way the add-in's host
+// builds it: the citation, security and transparency recognizers from their
+// exported factories, handed to the adaptor factory. Each paragraph of a
+// document goes to Recognize2 with a fresh in-memory recognizer site, as
+// smarttag-host does, and what the site received is turned into results with
+// document offsets. The only things added are the citation's category, which
+// the tag does not carry (the matched text is normalized once more, exactly
+// as the recognizer normalized it), and the split of the canonical form.
+#include "smarttag/smarttag.h"
+
+#include <mutex>
+#include <utility>
+
+#include <boost/make_shared.hpp>
+
+#include "adaptors/recognizer_adaptor.h"
+#include "api/document.h"
+#include "api/wiring.h"
+#include "normalizer/normalize_citation.h"
+#include "platform/codepage.h"
+#include "platform/in_memory_site.h"
+
+namespace smarttag {
+
+namespace {
+
+using namespace Veltra::Penwork::Recognizer;
+using smarttag::platform::OleString;
+
+std::string Utf8(const _bstr_t& text) {
+    return smarttag::platform::WideToUtf8(static_cast<const OLECHAR*>(text), text.length());
+}
+
+_bstr_t Wide(const std::string& utf8) { return _bstr_t(smarttag::platform::Utf8ToWide(utf8).c_str()); }
+
+std::string PropertyOf(const Tag& tag, std::string_view key) {
+    for (const Property& property : tag.properties)
+        if (property.key == key) return property.value;
+    return std::string();
+}
+
+void CheckUtf8(const std::string& text, const char* what) {
+    if (api::FirstInvalidUtf8(text) != std::string::npos || text.find('\0') != std::string::npos)
+        throw std::invalid_argument(std::string(what) + " is not UTF-8 text");
+}
+
+}  // namespace
+
+struct Tagger::Impl {
+    Options options;
+    boost::shared_ptr<SmartTag2RecognizerAdaptorImpl> adaptor;
+};
+
+Tagger::Tagger(Options options) {
+    for (const std::string& sector : options.sectors) {
+        CheckUtf8(sector, "a market-sector word");
+        if (sector.empty() || sector.find_first_of(" \t\r\n\f\v") != std::string::npos)
+            throw std::invalid_argument("market-sector word '" + sector + "' is empty or holds white space");
+    }
+    CheckUtf8(options.prefix, "the tag-name prefix");
+    auto impl = std::make_shared<Impl>();
+    impl->adaptor = SmartTag2RecognizerAdaptorImpl::Ctor(api::StandardRecognizers(options.sectors),
+                                                         Wide(options.prefix), api::AlwaysEnabled(),
+                                                         api::DiscardingLog());
+    impl->adaptor->SmartTagInitialize(nullptr);
+    impl->options = std::move(options);
+    this->impl = std::move(impl);
+}
+
+Tagger::~Tagger() = default;
+Tagger::Tagger(const Tagger&) = default;
+Tagger& Tagger::operator=(const Tagger&) = default;
+
+const Options& Tagger::options() const { return impl->options; }
+
+namespace {
+
+// Runs the adaptor over each paragraph of `document` and hands `take` each
+// committed tag with the code units of the paragraph it covers.
+template <class Take>
+void Walk(ISmartTagRecognizer2Impl& recognizer, const std::string& prefix, std::string_view document, Take take) {
+    if (document.size() > kMaxDocumentBytes)
+        throw std::length_error("document of " + std::to_string(document.size()) + " bytes is longer than the " +
+                                std::to_string(kMaxDocumentBytes) + " bytes accepted");
+    const std::string problem = api::DocumentProblem(document);
+    if (!problem.empty()) throw InvalidDocument(problem);
+
+    const _bstr_t application(OLESTR("smarttag"));
+    for (const api::Paragraph& paragraph : api::SplitParagraphs(document)) {
+        auto site = smarttag::platform::InMemoryRecognizerSite::Create();
+        const _bstr_t text(paragraph.text.c_str());
+        recognizer.Recognize2(text, IF_TYPE_PARA, 1033, site.Get(), application, nullptr);
+        for (const auto& commit : site->Commits()) {
+            Tag tag;
+            tag.name = Utf8(commit.name);
+            tag.type = tag.name.compare(0, prefix.size(), prefix) == 0 ? tag.name.substr(prefix.size()) : tag.name;
+            const api::UnitRange units = api::ClampReported(commit.start, commit.length, paragraph.text.size());
+            const api::DocumentSpan place = api::MapToDocument(document, paragraph, units.start, units.length);
+            tag.span = {place.byteStart, place.byteLength, place.charStart, place.charLength,
+                        paragraph.number, commit.start, commit.length};
+            tag.matchedText = std::string(document.substr(place.byteStart, place.byteLength));
+            for (const auto& property : commit.properties)
+                tag.properties.push_back({Utf8(property.first), Utf8(property.second)});
+            take(std::move(tag), paragraph.text.data() + units.start, units.length);
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<Tag> Tagger::Find(std::string_view document) const {
+    std::vector<Tag> tags;
+    Walk(*impl->adaptor, impl->options.prefix, document,
+         [&](Tag&& tag, const OLECHAR*, std::size_t) { tags.push_back(std::move(tag)); });
+    return tags;
+}
+
+std::vector<Citation> Tagger::FindCitations(std::string_view document) const {
+    std::vector<Citation> citations;
+    Walk(*impl->adaptor, impl->options.prefix, document, [&](Tag&& tag, const OLECHAR* units, std::size_t n) {
+        if (tag.type != "Citation") return;
+        Citation citation;
+        citation.canonical = PropertyOf(tag, "Citation");
+        // The category, which the tag does not carry: the candidate the
+        // recognizer normalized, normalized once more the same way.
+        std::string candidate = smarttag::platform::WideToAnsi(units, n);
+        NormalizeCitation(candidate, citation.category);
+        const std::size_t first = citation.canonical.find(' '), last = citation.canonical.rfind(' ');
+        if (first != std::string::npos && last > first && citation.canonical[0] >= '0' &&
+            citation.canonical[0] <= '9') {
+            citation.volume = citation.canonical.substr(0, first);
+            citation.reporter = citation.canonical.substr(first + 1, last - first - 1);
+            citation.page = citation.canonical.substr(last + 1);
+        }
+        citation.matchedText = std::move(tag.matchedText);
+        citation.span = tag.span;
+        citations.push_back(std::move(citation));
+    });
+    return citations;
+}
+
+std::vector<Security> Tagger::FindSecurities(std::string_view document) const {
+    std::vector<Security> securities;
+    Walk(*impl->adaptor, impl->options.prefix, document, [&](Tag&& tag, const OLECHAR*, std::size_t) {
+        std::string sector = PropertyOf(tag, "MarketSector");
+        if (sector.empty()) return;
+        securities.push_back({std::move(tag.matchedText), tag.span, std::move(sector), PropertyOf(tag, "Security")});
+    });
+    return securities;
+}
+
+const char* VersionString() noexcept { return SMARTTAG_VERSION; }
+
+Normalized Normalize(std::string_view utf8) {
+    const OleString wide = smarttag::platform::Utf8ToWide(std::string(utf8));
+    std::string citation = smarttag::platform::WideToAnsi(wide.data(), wide.size());
+    Normalized result;
+    result.ok = NormalizeCitation(citation, result.category);
+    result.citation = smarttag::platform::WideToUtf8(smarttag::platform::AnsiToWide(citation));
+    return result;
+}
+
+namespace {
+
+const Tagger& DefaultTagger() {
+    static const Tagger tagger;
+    return tagger;
+}
+
+}  // namespace
+
+std::vector<Citation> FindCitations(std::string_view document) { return DefaultTagger().FindCitations(document); }
+
+std::vector<Security> FindSecurities(std::string_view document, const std::vector<std::string>& sectors) {
+    if (sectors == DefaultTagger().options().sectors) return DefaultTagger().FindSecurities(document);
+    Options options;
+    options.sectors = sectors;
+    return Tagger(options).FindSecurities(document);
+}
+
+}  // namespace smarttag
