@@ -33,8 +33,6 @@ std::string Utf8(const _bstr_t& text) {
     return smarttag::platform::WideToUtf8(static_cast<const OLECHAR*>(text), text.length());
 }
 
-_bstr_t Wide(const std::string& utf8) { return _bstr_t(smarttag::platform::Utf8ToWide(utf8).c_str()); }
-
 std::string PropertyOf(const Tag& tag, std::string_view key) {
     for (const Property& property : tag.properties)
         if (property.key == key) return property.value;
@@ -62,8 +60,8 @@ Tagger::Tagger(Options options) {
     CheckUtf8(options.prefix, "the tag-name prefix");
     auto impl = std::make_shared<Impl>();
     impl->adaptor = SmartTag2RecognizerAdaptorImpl::Ctor(api::StandardRecognizers(options.sectors),
-                                                         Wide(options.prefix), api::AlwaysEnabled(),
-                                                         api::DiscardingLog());
+                                                         api::WideText(options.prefix), boost::make_shared<api::AlwaysEnabled>(),
+                                                         boost::make_shared<api::DiscardingLog>());
     impl->adaptor->SmartTagInitialize(nullptr);
     impl->options = std::move(options);
     this->impl = std::move(impl);
