@@ -58,6 +58,7 @@
 #include "adaptors/action_adaptor.h"
 #include "adaptors/host/recording_host.h"
 #include "adaptors/recognizer_adaptor.h"
+#include "normalizer/catalogue_update.h"
 #include "platform/codepage.h"
 #include "platform/in_memory_site.h"
 #include "recognizers/citation_recognizer.h"
@@ -90,6 +91,7 @@ struct Options {
     bool verbs = false;
     std::string invoke;  // empty: invoke nothing
     bool noProgress = false;
+    std::string catalogue;  // empty: the bundled update; "none": the built-in catalogue alone
 };
 
 using smarttag::tools::Paragraph;
@@ -211,10 +213,42 @@ std::vector<std::string> SectorWords(const Options& options) {
     return sectors;
 }
 
+// The citation recognizer with the catalogue update --catalogue names: a
+// file, "none" for the built-in catalogue alone, or by default the update
+// bundled with the program, data/catalogue-update.tsv, looked for next to the
+// program, in ../share/smarttag beside its folder, and in the source tree it
+// was built from. Throws CatalogueUpdateError (or std::invalid_argument from
+// the recognizer) with a message for the user.
+boost::shared_ptr<RecognizerCitationImpl> CitationRecognizer(const Options& options, const char* argv0) {
+    if (options.catalogue == "none") return RecognizerCitationImpl::Ctor(Wide("Citation"));
+    std::string path = options.catalogue;
+    if (path.empty()) {
+        namespace fs = std::filesystem;
+        const char kName[] = "catalogue-update.tsv";
+        std::error_code error;
+        fs::path program = fs::read_symlink("/proc/self/exe", error);
+        if (error) program = fs::absolute(argv0 ? argv0 : "", error);
+        const fs::path candidates[] = {program.parent_path() / kName,
+                                       program.parent_path().parent_path() / "share" / "smarttag" / kName,
+                                       fs::path(__FILE__).parent_path().parent_path() / "data" / kName};
+        for (const fs::path& candidate : candidates)
+            if (fs::is_regular_file(candidate, error)) {
+                path = candidate.string();
+                break;
+            }
+        if (path.empty())
+            throw CatalogueUpdateError(
+                "the bundled catalogue update (catalogue-update.tsv) is not next to the program nor in the source "
+                "tree; name one with --catalogue FILE, or use --catalogue none");
+    }
+    return RecognizerCitationImpl::Ctor(Wide("Citation"), CatalogueRows(LoadCatalogueUpdateFile(path)));
+}
+
 // Recognizers in the order their tag types are numbered.
-std::vector<boost::shared_ptr<IRecognizerImpl>> BuildRecognizers(const Options& options) {
+std::vector<boost::shared_ptr<IRecognizerImpl>> BuildRecognizers(const Options& options,
+                                                                 boost::shared_ptr<IRecognizerImpl> citation) {
     std::vector<boost::shared_ptr<IRecognizerImpl>> recognizers;
-    recognizers.push_back(RecognizerCitationImpl::Ctor(Wide("Citation")));
+    recognizers.push_back(std::move(citation));
     recognizers.push_back(RecognizerSecurityImpl::Ctor(Wide("Security"),
                                                        smarttag::host::VectorStringList::FromUtf8(SectorWords(options))));
     recognizers.push_back(RecognizerTransparencyImpl::Factory(Wide("Transparency")));
@@ -528,7 +562,8 @@ const char kEpilogue[] =
     "Exit status: 0 when every file was processed; 1 when a file could not be\n"
     "read or is not text (it holds a NUL byte or bytes that are not UTF-8): it is\n"
     "reported and skipped, and the other files are still processed and printed;\n"
-    "2 for a usage error.\n";
+    "2 for a usage error, or a catalogue update that cannot be read or has a bad\n"
+    "row (the message names the file and line).\n";
 
 // Returns false when the program should stop with `exitCode`.
 bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
@@ -550,7 +585,11 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
         ("invoke", po::value(&options.invoke)->value_name("VERB"),
          "invoke the verb with this name or caption on every tag and print what the host stand-ins received "
          "(a tag whose type has no such verb is shown as such)")
-        ("no-progress", po::bool_switch(&options.noProgress), "never show the progress line");
+        ("no-progress", po::bool_switch(&options.noProgress), "never show the progress line")
+        ("catalogue", po::value(&options.catalogue)->value_name("FILE|none"),
+         "reporter catalogue update for the citation recognizer: a TSV file (name, highest_volume, category, "
+         "as_of, source), or 'none' for the built-in catalogue alone (default: the bundled "
+         "data/catalogue-update.tsv)");
     po::options_description all;
     all.add(visible).add_options()("file", po::value(&options.files));
     po::positional_options_description positional;
@@ -589,6 +628,13 @@ int main(int argc, char** argv) {
     Options options;
     int exitCode = 0;
     if (!ParseOptions(argc, argv, options, exitCode)) return exitCode;
+    boost::shared_ptr<IRecognizerImpl> citation;
+    try {
+        citation = CitationRecognizer(options, argc > 0 ? argv[0] : nullptr);
+    } catch (const std::exception& e) {
+        std::cerr << "smarttag-host: --catalogue: " << e.what() << '\n';
+        return 2;
+    }
 
     // Sizes for the progress line; what is not a regular file counts as empty.
     std::vector<std::uintmax_t> sizes;
@@ -619,7 +665,7 @@ int main(int argc, char** argv) {
 
     // From here on the adaptors are reached as Office reaches them.
     const boost::shared_ptr<SmartTag2RecognizerAdaptorImpl> recognizerObject =
-        SmartTag2RecognizerAdaptorImpl::Ctor(BuildRecognizers(options), Wide(options.prefix), setting, log);
+        SmartTag2RecognizerAdaptorImpl::Ctor(BuildRecognizers(options, citation), Wide(options.prefix), setting, log);
     ISmartTagRecognizer2Impl& recognizer = *recognizerObject;
     recognizer.SmartTagInitialize(nullptr);
     const boost::shared_ptr<SmartTag2ActionAdaptorImpl> actionObject =
