@@ -16,6 +16,7 @@
 #include <boost/make_shared.hpp>
 
 #include "adaptors/recognizer_adaptor.h"
+#include "api/catalogue.h"
 #include "api/document.h"
 #include "api/wiring.h"
 #include "normalizer/normalize_citation.h"
@@ -59,7 +60,13 @@ Tagger::Tagger(Options options) {
     }
     CheckUtf8(options.prefix, "the tag-name prefix");
     auto impl = std::make_shared<Impl>();
-    impl->adaptor = SmartTag2RecognizerAdaptorImpl::Ctor(api::StandardRecognizers(options.sectors),
+    boost::shared_ptr<RecognizerCitationImpl> citation;
+    try {
+        citation = api::CitationRecognizerFor(options.catalogue);
+    } catch (const CatalogueUpdateError& e) {
+        throw std::invalid_argument(std::string("catalogue update: ") + e.what());
+    }
+    impl->adaptor = SmartTag2RecognizerAdaptorImpl::Ctor(api::StandardRecognizers(options.sectors, citation),
                                                          api::WideText(options.prefix), boost::make_shared<api::AlwaysEnabled>(),
                                                          boost::make_shared<api::DiscardingLog>());
     impl->adaptor->SmartTagInitialize(nullptr);

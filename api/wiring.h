@@ -43,11 +43,14 @@ private:
     std::vector<_bstr_t> items;
 };
 
+// `citation` stands in for the citation recognizer the plain factory builds
+// (one with a catalogue update, say) when it is given.
 inline std::vector<boost::shared_ptr<Veltra::Penwork::Recognizer::IRecognizerImpl>> StandardRecognizers(
-    const std::vector<std::string>& sectors) {
+    const std::vector<std::string>& sectors,
+    boost::shared_ptr<Veltra::Penwork::Recognizer::IRecognizerImpl> citation = nullptr) {
     using namespace Veltra::Penwork::Recognizer;
     std::vector<boost::shared_ptr<IRecognizerImpl>> recognizers;
-    recognizers.push_back(RecognizerCitationImpl::Ctor(WideText("Citation")));
+    recognizers.push_back(citation ? std::move(citation) : RecognizerCitationImpl::Ctor(WideText("Citation")));
     recognizers.push_back(
         RecognizerSecurityImpl::Ctor(WideText("Security"), boost::make_shared<FixedStringList>(sectors)));
     recognizers.push_back(RecognizerTransparencyImpl::Factory(WideText("Transparency")));

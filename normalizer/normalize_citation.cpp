@@ -54,11 +54,11 @@ std::string_view PrefixAlias(std::string_view firstWord) noexcept {
     return row ? row->replacement : std::string_view{};
 }
 
-bool NormalizeCitation(std::string& citation, std::string& category) {
-    return NormalizeCitationWith(citation, category, &ParseCitation);
-}
+namespace {
 
-bool NormalizeCitationWith(std::string& citation, std::string& category, ParseFunction parse) {
+// The driver over any parse step: `parse(input, normalized, category, error)`.
+template <class Parse>
+bool Normalize(std::string& citation, std::string& category, const Parse& parse) {
     if (citation.size() > kMaxCandidateLength || IsRefused(citation)) return false;
 
     // Prepare in place: `start` is where the prepared text begins, `wordEnd`
@@ -128,8 +128,39 @@ bool NormalizeCitationWith(std::string& citation, std::string& category, ParseFu
     return false;
 }
 
+// The words between the volume and the last word, or everything before the
+// last word when the citation does not begin with a digit; empty when there
+// are none.
+std::string_view ReporterNameOf(std::string_view normalized) noexcept {
+    const std::size_t firstBlank = normalized.find(' ');
+    if (firstBlank == std::string_view::npos) return {};
+    const std::size_t keyStart = IsDigit(normalized.front()) ? firstBlank + 1 : 0;
+    const std::size_t lastBlank = normalized.rfind(' ');
+    if (keyStart >= lastBlank) return {};
+    return normalized.substr(keyStart, lastBlank - keyStart);
+}
+
+}  // namespace
+
+bool NormalizeCitation(std::string& citation, std::string& category) {
+    return NormalizeCitationWith(citation, category, &ParseCitation);
+}
+
+bool NormalizeCitation(std::string& citation, std::string& category, const ReporterCatalogue& catalogue) {
+    return Normalize(citation, category,
+                     [&catalogue](const std::string& input, std::string& normalized, std::string& named,
+                                  std::string& error) {
+                         return ParseCitation(input, normalized, named, error, catalogue);
+                     });
+}
+
+bool NormalizeCitationWith(std::string& citation, std::string& category, ParseFunction parse) {
+    return Normalize(citation, category, parse);
+}
+
 bool ReadBackParse(CitationRecord& record, bool treeReturned, unsigned syntaxErrors,
-                   std::string& normalized, std::string& category, std::string& error) {
+                   std::string& normalized, std::string& category, std::string& error,
+                   const ReporterCatalogue* catalogue) {
     if (!treeReturned && syntaxErrors == 0) {
         syntaxErrors = 1;
         record.error = "Syntax error";
@@ -142,7 +173,8 @@ bool ReadBackParse(CitationRecord& record, bool treeReturned, unsigned syntaxErr
     if (!record.category.empty()) {
         category.swap(record.category);
     } else {
-        const std::string_view byReporter = ClassifyByReporterName(normalized);
+        const std::string_view byReporter =
+            catalogue ? ClassifyByReporterName(normalized, *catalogue) : ClassifyByReporterName(normalized);
         category.assign(byReporter.data(), byReporter.size());
     }
     error.clear();
@@ -150,12 +182,13 @@ bool ReadBackParse(CitationRecord& record, bool treeReturned, unsigned syntaxErr
 }
 
 std::string_view ClassifyByReporterName(std::string_view normalized) noexcept {
-    const std::size_t firstBlank = normalized.find(' ');
-    if (firstBlank == std::string_view::npos) return {};
-    const std::size_t keyStart = IsDigit(normalized.front()) ? firstBlank + 1 : 0;
-    const std::size_t lastBlank = normalized.rfind(' ');
-    if (keyStart >= lastBlank) return {};
-    return ReporterCategoryOf(normalized.substr(keyStart, lastBlank - keyStart));
+    const std::string_view name = ReporterNameOf(normalized);
+    return name.empty() ? std::string_view{} : ReporterCategoryOf(name);
+}
+
+std::string_view ClassifyByReporterName(std::string_view normalized, const ReporterCatalogue& catalogue) noexcept {
+    const std::string_view name = ReporterNameOf(normalized);
+    return name.empty() ? std::string_view{} : catalogue.CategoryOf(name);
 }
 
 void CleanFallback(std::string& text) {

@@ -40,6 +40,13 @@ constexpr std::size_t kMaxCandidateLength = 4096;
 //       and `category` untouched when the grammar refuses it.
 bool NormalizeCitation(std::string& citation, std::string& category);
 
+class ReporterCatalogue;
+
+// NormalizeCitation where the category a citation gets by its reporter name,
+// when the grammar's actions name none, comes from `catalogue` (a host's
+// update over the reporter tables) instead of the tables alone.
+bool NormalizeCitation(std::string& citation, std::string& category, const ReporterCatalogue& catalogue);
+
 // The signature of ParseCitation (see parse_citation.h).
 using ParseFunction = bool (*)(const std::string& input, std::string& normalized, std::string& category,
                                std::string& error);
@@ -54,6 +61,9 @@ bool NormalizeCitationWith(std::string& citation, std::string& category, ParseFu
 // Empty when the citation has no blank, no reporter words, or an unknown
 // reporter. The view refers to static storage.
 std::string_view ClassifyByReporterName(std::string_view normalized) noexcept;
+
+// The same, from `catalogue`.
+std::string_view ClassifyByReporterName(std::string_view normalized, const ReporterCatalogue& catalogue) noexcept;
 
 // Cleans a text the grammar was not asked about or refused, in place: runs of
 // blanks, tabs, ",", "/", "\", "_", byte 0xC2 and of "." not followed by a

@@ -39,7 +39,7 @@ unsigned TakeFirstReading(glr::Parser& /*parser*/, const glr::Ambiguity& ambigui
 const glr::Tables& CitationGrammarTables() noexcept { return citation_grammar::tables(); }
 
 bool ParseCitationWith(glr::Parser& parser, const std::string& input, std::string& normalized,
-                       std::string& category, std::string& error) {
+                       std::string& category, std::string& error, const ReporterCatalogue* catalogue) {
     unsigned long extraReadings = 0;
     parser.set_free_node_hook(&CitationActions::FreeNodeValue);
     parser.set_syntax_error_hook(&ReportSyntaxError);
@@ -57,8 +57,10 @@ bool ParseCitationWith(glr::Parser& parser, const std::string& input, std::strin
     const unsigned syntaxErrors = parser.syntax_errors();
     parser.set_globals(nullptr);
     parser.set_ambiguity_hook(&TakeFirstReading, nullptr);
-    return ReadBackParse(record, treeReturned, syntaxErrors, normalized, category, error);
+    return ReadBackParse(record, treeReturned, syntaxErrors, normalized, category, error, catalogue);
 }
+
+namespace {
 
 // Each thread keeps one parser and reuses it from parse to parse: making a
 // parser costs about a fifth of a typical parse, and a parser starts every
@@ -67,14 +69,14 @@ bool ParseCitationWith(glr::Parser& parser, const std::string& input, std::strin
 // input) gives the memory back by dropping the parser, and so does a parse
 // that threw. Should a parse ever be started from inside another on the same
 // thread, the inner one gets a parser of its own.
-bool ParseCitation(const std::string& input, std::string& normalized, std::string& category,
-                   std::string& error) {
+bool ParseOnThreadParser(const std::string& input, std::string& normalized, std::string& category,
+                         std::string& error, const ReporterCatalogue* catalogue) {
     static constexpr std::size_t kKeptParserMemory = std::size_t(1) << 20;
     using Kept = smarttag::platform::PerThread<glr::Parser>;
     thread_local bool inUse = false;
     if (inUse) {
         glr::Parser parser(CitationGrammarTables());
-        return ParseCitationWith(parser, input, normalized, category, error);
+        return ParseCitationWith(parser, input, normalized, category, error, catalogue);
     }
     if (!Kept::Get()) Kept::Reset(std::make_unique<glr::Parser>(CitationGrammarTables()));
     struct Release {
@@ -85,9 +87,21 @@ bool ParseCitation(const std::string& input, std::string& normalized, std::strin
         }
     } release;
     inUse = true;
-    const bool ok = ParseCitationWith(*Kept::Get(), input, normalized, category, error);
+    const bool ok = ParseCitationWith(*Kept::Get(), input, normalized, category, error, catalogue);
     release.done = true;
     return ok;
+}
+
+}  // namespace
+
+bool ParseCitation(const std::string& input, std::string& normalized, std::string& category,
+                   std::string& error) {
+    return ParseOnThreadParser(input, normalized, category, error, nullptr);
+}
+
+bool ParseCitation(const std::string& input, std::string& normalized, std::string& category,
+                   std::string& error, const ReporterCatalogue& catalogue) {
+    return ParseOnThreadParser(input, normalized, category, error, &catalogue);
 }
 
 }  // namespace Veltra::Penwork::Recognizer

@@ -14,6 +14,8 @@ struct Tables;
 
 namespace Veltra::Penwork::Recognizer {
 
+class ReporterCatalogue;
+
 // The generated tables of the citation grammar.
 const glr::Tables& CitationGrammarTables() noexcept;
 
@@ -30,20 +32,27 @@ const glr::Tables& CitationGrammarTables() noexcept;
 bool ParseCitation(const std::string& input, std::string& normalized, std::string& category,
                    std::string& error);
 
+// ParseCitation with the category by reporter name taken from `catalogue`.
+bool ParseCitation(const std::string& input, std::string& normalized, std::string& category,
+                   std::string& error, const ReporterCatalogue& catalogue);
+
 // ParseCitation on a parser the caller made over CitationGrammarTables(), for
 // callers that look at the parser afterwards (reduction counts, memory). The
 // parser's hooks and globals are set here for this parse; its other settings
 // (coverage, limits) are the caller's.
 bool ParseCitationWith(glr::Parser& parser, const std::string& input, std::string& normalized,
-                       std::string& category, std::string& error);
+                       std::string& category, std::string& error,
+                       const ReporterCatalogue* catalogue = nullptr);
 
 // The end of ParseCitation once the parser has run and its actions have filled
 // `record`. `treeReturned` says whether the parser produced a tree and
 // `syntaxErrors` how many syntax errors it counted. A parse without a tree and
 // without a counted error reports the error "Syntax error". The outputs are
-// written as ParseCitation describes; the record's text and error may be moved
-// out.
+// written as ParseCitation describes, the category by reporter name coming
+// from `catalogue` when one is given; the record's text and error may be
+// moved out.
 bool ReadBackParse(CitationRecord& record, bool treeReturned, unsigned syntaxErrors,
-                   std::string& normalized, std::string& category, std::string& error);
+                   std::string& normalized, std::string& category, std::string& error,
+                   const ReporterCatalogue* catalogue = nullptr);
 
 }  // namespace Veltra::Penwork::Recognizer

@@ -5,6 +5,10 @@
 
 #include "normalizer/reporter_catalogue.h"
 
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
 namespace Veltra::Penwork::Recognizer {
 namespace {
 
@@ -1147,6 +1151,52 @@ bool IsValidReporterVolume(std::string_view reporterName, std::int64_t volume) n
 
 bool IsAcceptedCategory(std::string_view category) noexcept {
     return FindRow(AcceptedCategoryTable(), category) != nullptr;
+}
+
+ReporterCatalogue::ReporterCatalogue(const std::vector<ReporterCatalogueRow>& update) {
+    rows_.reserve(update.size());
+    for (std::size_t i = 0; i < update.size(); ++i) {
+        const ReporterCatalogueRow& row = update[i];
+        const std::string where = "catalogue update row " + std::to_string(i + 1) + " (\"" + row.name + "\"): ";
+        const std::string problem = CatalogueRowProblem(row);
+        if (!problem.empty()) throw std::invalid_argument(where + problem);
+        Row kept{row.name, -1, {}};
+        if (row.highestVolume != kNoCatalogueValue) kept.highestVolume = std::stoll(row.highestVolume);
+        for (const std::string_view word : ReporterCategory::kAll)
+            if (row.category == word) kept.category = word;
+        rows_.push_back(std::move(kept));
+    }
+    std::vector<std::size_t> order(rows_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return rows_[a].name < rows_[b].name; });
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        if (rows_[order[k]].name == rows_[order[k - 1]].name) {
+            throw std::invalid_argument("catalogue update row " + std::to_string(order[k] + 1) + " (\"" +
+                                        rows_[order[k]].name + "\"): the name is already given in row " +
+                                        std::to_string(order[k - 1] + 1));
+        }
+    }
+    std::vector<Row> sorted;
+    sorted.reserve(rows_.size());
+    for (const std::size_t i : order) sorted.push_back(std::move(rows_[i]));
+    rows_.swap(sorted);
+}
+
+const ReporterCatalogue::Row* ReporterCatalogue::Find(std::string_view reporterName) const noexcept {
+    const auto it = std::lower_bound(rows_.begin(), rows_.end(), reporterName,
+                                     [](const Row& row, std::string_view key) { return row.name < key; });
+    return it != rows_.end() && it->name == reporterName ? &*it : nullptr;
+}
+
+std::string_view ReporterCatalogue::CategoryOf(std::string_view reporterName) const noexcept {
+    if (const Row* row = Find(reporterName)) return row->category;
+    return ReporterCategoryOf(reporterName);
+}
+
+bool ReporterCatalogue::IsValidVolume(std::string_view reporterName, std::int64_t volume) const noexcept {
+    if (const Row* row = Find(reporterName)) return volume >= 0 && volume <= row->highestVolume;
+    return IsValidReporterVolume(reporterName, volume);
 }
 
 TableView<ReporterCategoryRow> CategoryByReporterTable() noexcept { return kCategoryByReporter; }

@@ -191,6 +191,13 @@ bool LeadingInt(std::string_view word, std::int32_t& value) {
 
 void Debug(const OLECHAR* line) { OutputDebugStringW(line); }
 
+// Whether the code unit right after a candidate carries its page on: an ASCII
+// letter or digit. The page pattern takes every digit it can, so in practice
+// this is a letter ("3d", "78j").
+bool ContinuesThePage(OLECHAR next) {
+    return (next >= u'0' && next <= u'9') || (next >= u'a' && next <= u'z') || (next >= u'A' && next <= u'Z');
+}
+
 }  // namespace
 
 CitationCandidateScanner::CitationCandidateScanner(const OLECHAR* chars, std::size_t length)
@@ -234,8 +241,9 @@ bool CitationCandidateScanner::Next(std::size_t& position, std::size_t& length) 
     return false;
 }
 
-RecognizerCitationImpl::RecognizerCitationImpl(const _bstr_t& typeName, NormalizeFn normalize)
-    : typeName(typeName), normalize(std::move(normalize)) {
+RecognizerCitationImpl::RecognizerCitationImpl(const _bstr_t& typeName, NormalizeFn normalize,
+                                               std::shared_ptr<const ReporterCatalogue> catalogue)
+    : typeName(typeName), normalize(std::move(normalize)), catalogue(std::move(catalogue)) {
     // The reporter catalogue is constant data and needs no building; the
     // pattern is compiled here so that a first Recognize does not pay for it
     // (the class table beyond its first block is filled as texts need it).
@@ -244,12 +252,17 @@ RecognizerCitationImpl::RecognizerCitationImpl(const _bstr_t& typeName, Normaliz
 
 RecognizerCitationImpl::~RecognizerCitationImpl() {}
 
-boost::shared_ptr<RecognizerCitationImpl> RecognizerCitationImpl::WithNormalizer(const _bstr_t& typeName,
-                                                                                   NormalizeFn normalize) {
-    return boost::shared_ptr<RecognizerCitationImpl>(new RecognizerCitationImpl(typeName, std::move(normalize)));
+boost::shared_ptr<RecognizerCitationImpl> RecognizerCitationImpl::WithNormalizer(
+    const _bstr_t& typeName, NormalizeFn normalize, std::shared_ptr<const ReporterCatalogue> catalogue) {
+    return boost::shared_ptr<RecognizerCitationImpl>(
+        new RecognizerCitationImpl(typeName, std::move(normalize), std::move(catalogue)));
 }
 
 bool RecognizerCitationImpl::HasPlausibleVolume(const std::string& canonical) {
+    return HasPlausibleVolume(canonical, nullptr);
+}
+
+bool RecognizerCitationImpl::HasPlausibleVolume(const std::string& canonical, const ReporterCatalogue* catalogue) {
     // The words are the runs between blanks; one more than the words checked
     // is enough to know the citation is too long to check.
     std::pair<std::size_t, std::size_t> words[kMaxCheckedWords + 1];  // (start, end)
@@ -286,7 +299,7 @@ bool RecognizerCitationImpl::HasPlausibleVolume(const std::string& canonical) {
             reporter = joined;
         }
     }
-    return IsValidReporterVolume(reporter, volume);
+    return catalogue ? catalogue->IsValidVolume(reporter, volume) : IsValidReporterVolume(reporter, volume);
 }
 
 bool RecognizerCitationImpl::Recognize(const _bstr_t& text, CommitTagFn commit) {
@@ -310,8 +323,12 @@ bool RecognizerCitationImpl::Recognize(const _bstr_t& text, CommitTagFn commit) 
             Debug(OLESTR("Not a citation category the recognizer tags.\n"));
             continue;
         }
-        if (!HasPlausibleVolume(candidate)) {
+        if (!HasPlausibleVolume(candidate, catalogue.get())) {
             Debug(OLESTR("Not a valid volume for this reporter.\n"));
+            continue;
+        }
+        if (position + length < n && ContinuesThePage(chars[position + length])) {
+            Debug(OLESTR("The page runs on into a longer word; not tagged.\n"));
             continue;
         }
 

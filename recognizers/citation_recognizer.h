@@ -15,6 +15,15 @@
 // holding the canonical form. Every candidate leaves one line on the debugger
 // output saying what became of it.
 //
+// A host may hand the recognizer an update of the reporter catalogue (the
+// current series and their last volumes): it then classifies and checks
+// volumes against the catalogue with the update over it, for this recognizer
+// only.
+//
+// A candidate whose page runs straight on into a letter or digit ("172 P. 3"
+// cut out of "172 P. 3d, at 343", "15 U.S.C. 78" out of "78j") is not tagged:
+// the page is only the front of a longer word.
+//
 // The recognizer is immutable after construction and keeps no state between
 // calls; the compiled pattern is built once per process and only read after
 // that, so concurrent Recognize calls are safe. Whatever the normalizer or the
@@ -24,11 +33,14 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include <boost/function.hpp>
 #include <boost/shared_ptr.hpp>
 
+#include "normalizer/reporter_catalogue.h"
 #include "platform/export.h"
 #include "recognizers/recognizer.h"
 
@@ -66,9 +78,21 @@ public:
     // the type "Citation".
     SMARTTAG_EXPORT static boost::shared_ptr<RecognizerCitationImpl> Ctor(const _bstr_t& typeName);
 
-    // The same recognizer over another normalizer; for tests of the
+    // The same, with the host's catalogue update (8-bit rows; see
+    // ReporterCatalogue) laid over the reporter catalogue for this
+    // recognizer: for the category a citation gets by its reporter name when
+    // the grammar names none, and for the volume check. Throws
+    // std::invalid_argument, naming the row, for a bad row or a name given
+    // twice. An empty update gives the plain recognizer's answers.
+    SMARTTAG_EXPORT static boost::shared_ptr<RecognizerCitationImpl> Ctor(
+        const _bstr_t& typeName, const std::vector<ReporterCatalogueRow>& catalogueUpdate);
+
+    // The same recognizer over another normalizer and, when `catalogue` is
+    // given, that catalogue for the volume check; for tests of the
     // recognizer's own steps. Not exported.
-    static boost::shared_ptr<RecognizerCitationImpl> WithNormalizer(const _bstr_t& typeName, NormalizeFn normalize);
+    static boost::shared_ptr<RecognizerCitationImpl> WithNormalizer(
+        const _bstr_t& typeName, NormalizeFn normalize,
+        std::shared_ptr<const ReporterCatalogue> catalogue = nullptr);
 
     ~RecognizerCitationImpl() override;
 
@@ -84,12 +108,16 @@ public:
     // first word does not start with a number, or whose number does not fit a
     // 32-bit int, fails.
     static bool HasPlausibleVolume(const std::string& canonical);
+    // The same against `catalogue` (null: the plain catalogue).
+    static bool HasPlausibleVolume(const std::string& canonical, const ReporterCatalogue* catalogue);
 
 private:
-    RecognizerCitationImpl(const _bstr_t& typeName, NormalizeFn normalize);
+    RecognizerCitationImpl(const _bstr_t& typeName, NormalizeFn normalize,
+                           std::shared_ptr<const ReporterCatalogue> catalogue);
 
     const _bstr_t typeName;
     const NormalizeFn normalize;
+    const std::shared_ptr<const ReporterCatalogue> catalogue;  // null: the plain catalogue
 };
 
 }  // namespace Recognizer

@@ -59,7 +59,9 @@
 #include "adaptors/host/recording_host.h"
 #include "adaptors/recognizer_adaptor.h"
 #include "api/document.h"
+#include "api/catalogue.h"
 #include "api/wiring.h"
+#include "normalizer/catalogue_update.h"
 #include "platform/codepage.h"
 #include "platform/in_memory_site.h"
 #include "recognizers/citation_recognizer.h"
@@ -91,6 +93,7 @@ struct Options {
     bool verbs = false;
     std::string invoke;  // empty: invoke nothing
     bool noProgress = false;
+    std::string catalogue;  // empty: the bundled update; "none": the built-in catalogue alone
 };
 
 using smarttag::api::Paragraph;
@@ -213,8 +216,9 @@ std::vector<std::string> SectorWords(const Options& options) {
 }
 
 // Recognizers in the order their tag types are numbered.
-std::vector<boost::shared_ptr<IRecognizerImpl>> BuildRecognizers(const Options& options) {
-    return smarttag::api::StandardRecognizers(SectorWords(options));
+std::vector<boost::shared_ptr<IRecognizerImpl>> BuildRecognizers(const Options& options,
+                                                                 boost::shared_ptr<IRecognizerImpl> citation) {
+    return smarttag::api::StandardRecognizers(SectorWords(options), std::move(citation));
 }
 
 // Actions in the order their tag types are numbered, matching the recognizers.
@@ -464,7 +468,8 @@ const char kEpilogue[] =
     "Exit status: 0 when every file was processed; 1 when a file could not be\n"
     "read or is not text (it holds a NUL byte or bytes that are not UTF-8): it is\n"
     "reported and skipped, and the other files are still processed and printed;\n"
-    "2 for a usage error.\n";
+    "2 for a usage error, or a catalogue update that cannot be read or has a bad\n"
+    "row (the message names the file and line).\n";
 
 // Returns false when the program should stop with `exitCode`.
 bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
@@ -486,7 +491,11 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
         ("invoke", po::value(&options.invoke)->value_name("VERB"),
          "invoke the verb with this name or caption on every tag and print what the host stand-ins received "
          "(a tag whose type has no such verb is shown as such)")
-        ("no-progress", po::bool_switch(&options.noProgress), "never show the progress line");
+        ("no-progress", po::bool_switch(&options.noProgress), "never show the progress line")
+        ("catalogue", po::value(&options.catalogue)->value_name("FILE|none"),
+         "reporter catalogue update for the citation recognizer: a TSV file (name, highest_volume, category, "
+         "as_of, source), or 'none' for the built-in catalogue alone (default: the update built into the "
+         "library from data/catalogue-update.tsv)");
     po::options_description all;
     all.add(visible).add_options()("file", po::value(&options.files));
     po::positional_options_description positional;
@@ -525,6 +534,13 @@ int main(int argc, char** argv) {
     Options options;
     int exitCode = 0;
     if (!ParseOptions(argc, argv, options, exitCode)) return exitCode;
+    boost::shared_ptr<IRecognizerImpl> citation;
+    try {
+        citation = smarttag::api::CitationRecognizerFor(options.catalogue);
+    } catch (const std::exception& e) {
+        std::cerr << "smarttag-host: --catalogue: " << e.what() << '\n';
+        return 2;
+    }
 
     // Sizes for the progress line; what is not a regular file counts as empty.
     std::vector<std::uintmax_t> sizes;
@@ -555,7 +571,7 @@ int main(int argc, char** argv) {
 
     // From here on the adaptors are reached as Office reaches them.
     const boost::shared_ptr<SmartTag2RecognizerAdaptorImpl> recognizerObject =
-        SmartTag2RecognizerAdaptorImpl::Ctor(BuildRecognizers(options), Wide(options.prefix), setting, log);
+        SmartTag2RecognizerAdaptorImpl::Ctor(BuildRecognizers(options, citation), Wide(options.prefix), setting, log);
     ISmartTagRecognizer2Impl& recognizer = *recognizerObject;
     recognizer.SmartTagInitialize(nullptr);
     const boost::shared_ptr<SmartTag2ActionAdaptorImpl> actionObject =

@@ -130,6 +130,13 @@ struct Options {
     std::vector<std::string> sectors = DefaultSectors();
     // Prefix of every tag name.
     std::string prefix = "urn:veltra:smarttags#";
+    // The reporter catalogue update the citation recognizer uses: empty for
+    // the update built into the library (data/catalogue-update.tsv, which
+    // brings the reporters of today's opinions up to date), "none" for the
+    // built-in catalogue alone (the tags of the add-in's plain factory), or
+    // the path of an update file of the same format. smarttag-host's
+    // --catalogue takes the same values with the same default.
+    std::string catalogue;
 
     static std::vector<std::string> DefaultSectors() {
         return {"Equity", "Corp", "Bond", "Fund", "Index", "Currency", "Commodity"};
@@ -139,7 +146,9 @@ struct Options {
 class SMARTTAG_API Tagger {
 public:
     // Builds the recognizers. Throws std::invalid_argument when a sector word
-    // is empty, holds a blank, or is not UTF-8, or when the prefix is not UTF-8.
+    // is empty, holds a blank, or is not UTF-8, when the prefix is not UTF-8,
+    // or when the catalogue update cannot be read or has a bad row (the
+    // message names the file and line).
     explicit Tagger(Options options = Options());
     ~Tagger();
     Tagger(const Tagger&);
@@ -159,7 +168,7 @@ private:
     std::shared_ptr<const Impl> impl;
 };
 
-// The same, with a Tagger of default options (securities: the default sectors).
+// The same, with a Tagger of default options (securities: the given sectors).
 SMARTTAG_API std::vector<Citation> FindCitations(std::string_view document);
 SMARTTAG_API std::vector<Security> FindSecurities(std::string_view document,
                                                   const std::vector<std::string>& sectors = Options::DefaultSectors());

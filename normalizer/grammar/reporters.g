@@ -242,8 +242,8 @@ federalReporter
   | /s(\.?|up\.?|upreme)/ court matchReports?         => _"supreme court"
   | /l(\.?|awyer's)/ /ed(\.?|ition)/ upTo2ndAny?      => _"l ed" _all_($2)
   | federal /r(\.?|eg\.?|egister)/                    => _"federal register"
-  | federal matchReports? upTo3rdAny?                 => _"f" _all_($2)
-  | federal supplement upTo2ndAny?                    => _"f supp" _all_($2)
+  | federal matchReports? upTo4thAny?                 => _"f" _all_($2)
+  | federal supplement upTo3rdAny?                    => _"f supp" _all_($2)
   | federal /r(\.?|ules)/ decisions                   => _"federal rules decisions"
   | federal /r(\.?|ules)/ /serv(\.?|ice)/ upTo3rdAny? => _"federal rules service" _all_($3)
   | federal appeals                                   => _"f app"
@@ -432,7 +432,7 @@ atl
   ;
 
 north_eastern
-  : /n(\.?|orth)/ /e(\.?|astern)/ matchReporter? upTo2ndAny?
+  : /n(\.?|orth)/ /e(\.?|astern)/ matchReporter? upTo3rdAny?
                                                       => _"north eastern" _all_($3)
   ;
 
@@ -447,7 +447,7 @@ pacific
   ;
 
 southern
-  : /s\.?|so\.?|south\.?|southern/ matchReporter? upTo2ndAny?
+  : /s\.?|so\.?|south\.?|southern/ matchReporter? upTo3rdAny?
                                                       => _"southern" _all_($2)
   ;
 

@@ -2,8 +2,11 @@
 // runs of text become candidates, what happens to a candidate after the
 // normalizer answers, and where the tags land.
 #include <map>
+#include <memory>
 #include <random>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -196,6 +199,7 @@ const char kValid[] = "Yes we have a valid cite.\n";
 const char kNotACite[] = "Not a valid cite. Not recognized by cnormalizer.\n";
 const char kBadVolume[] = "Not a valid volume for this reporter.\n";
 const char kNotTagged[] = "Not a citation category the recognizer tags.\n";
+const char kCutPage[] = "The page runs on into a longer word; not tagged.\n";
 
 TEST_F(CitationRecognizerTest, TagsTheCandidateWhereItStands) {
     auto recognizer = Make({{"410 U.S. 113", {"410 us 113", "USReport"}}});
@@ -277,6 +281,119 @@ TEST_F(CitationRecognizerTest, VolumeCheck) {
     auto recognizer = Make({{"547 U.S. 1", {"547 us 1", "USReport"}}, {"5 U.S. 1", {"", "USReport"}}});
     EXPECT_TRUE(Run(*recognizer, "547 U.S. 1 and 5 U.S. 1").empty());
     EXPECT_EQ(DebugLines(), (std::vector<std::string>{kBadVolume, kBadVolume}));
+}
+
+// A page that runs straight on into a letter or digit is only the front of a
+// longer word: "3" of "3d", "78" of "78j". Whatever the normalizer says, no
+// tag; the candidate still goes to the normalizer and the scan goes on.
+TEST_F(CitationRecognizerTest, NoTagWhereThePageRunsOnIntoALongerWord) {
+    auto recognizer = Make({
+        {"172 P. 3", {"172 pacific 3", "RegionalReporter"}},
+        {"172 P.3d 343", {"172 pacific 3d 343", "RegionalReporter"}},
+        {"15 U.S.C. 78", {"15 us 78", "USReport"}},  // as if it were a case citation
+        {"5 U.S. 7", {"5 us 7", "USReport"}},
+    });
+    // A period, comma or bracket after the page, or the end of the text, is
+    // no longer word.
+    const std::string text = "See 172 P. 3d, at 343; 172 P.3d 343; 15 U.S.C. 78j; 5 U.S. 7, 5 U.S. 7) and 5 U.S. 7.";
+    const auto commits = Run(*recognizer, _bstr_t(W(text).c_str()));
+    std::vector<Commit> expected = {Tag(int(text.find("172 P.3d")) + 1, 12, "172 pacific 3d 343")};
+    for (std::size_t at = text.find("5 U.S. 7"); at != std::string::npos; at = text.find("5 U.S. 7", at + 1))
+        expected.push_back(Tag(int(at) + 1, 8, "5 us 7"));
+    EXPECT_EQ(commits, expected);
+    EXPECT_EQ(asked, (std::vector<std::string>{"172 P. 3", "172 P.3d 343", "15 U.S.C. 78", "5 U.S. 7", "5 U.S. 7",
+                                               "5 U.S. 7"}));
+    EXPECT_EQ(DebugLines(), (std::vector<std::string>{kCutPage, kValid, kCutPage, kValid, kValid, kValid}));
+    EXPECT_EQ(Run(*recognizer, "5 U.S. 7"), (std::vector<Commit>{Tag(1, 8, "5 us 7")}));
+
+    // A candidate the normalizer refuses keeps its own line, cut or not.
+    const std::size_t before = DebugLines().size();
+    EXPECT_TRUE(Run(*recognizer, "9 Nix 9x").empty());
+    EXPECT_EQ(DebugLines().size(), before + 1);
+    EXPECT_EQ(DebugLines().back(), kNotACite);
+}
+
+// With a catalogue update the volume check reads the update first.
+TEST_F(CitationRecognizerTest, VolumeCheckAgainstACatalogueUpdate) {
+    const auto catalogue = std::make_shared<const ReporterCatalogue>(std::vector<ReporterCatalogueRow>{
+        {"us", "600", "USReport"}, {"f 4th", "86", "PrimaryFederalReporter"}, {"f 3d", "none", "none"}});
+    EXPECT_TRUE(RecognizerCitationImpl::HasPlausibleVolume("598 us 1", catalogue.get()));
+    EXPECT_FALSE(RecognizerCitationImpl::HasPlausibleVolume("601 us 1", catalogue.get()));
+    EXPECT_TRUE(RecognizerCitationImpl::HasPlausibleVolume("86 f 4th 1", catalogue.get()));
+    EXPECT_FALSE(RecognizerCitationImpl::HasPlausibleVolume("10 f 3d 1", catalogue.get()));
+    EXPECT_TRUE(RecognizerCitationImpl::HasPlausibleVolume("10 f 2d 1", catalogue.get()));  // not in the update
+    EXPECT_FALSE(RecognizerCitationImpl::HasPlausibleVolume("598 us 1", nullptr));
+    EXPECT_FALSE(RecognizerCitationImpl::HasPlausibleVolume("86 f 4th 1"));
+
+    auto recognizer = RecognizerCitationImpl::WithNormalizer(
+        _bstr_t(OLESTR("Citation")),
+        [](std::string& citation, std::string& category) {
+            citation = "598 us 1";
+            category = "USReport";
+            return true;
+        },
+        catalogue);
+    EXPECT_EQ(Run(*recognizer, "598 U.S. 1"), (std::vector<Commit>{Tag(1, 10, "598 us 1")}));
+}
+
+std::vector<std::string> TaggedCitations(IRecognizerImpl& recognizer, const OLECHAR* text) {
+    std::vector<std::string> tagged;
+    recognizer.Recognize(_bstr_t(text), [&](const _bstr_t&, int, int, TagPropertyMap& properties) {
+        tagged.push_back(Narrow(properties[_bstr_t(OLESTR("Citation"))]));
+    });
+    return tagged;
+}
+
+// Each recognizer answers from its own update; one without an update gives the
+// built-in catalogue's answers, also while the others are in use on other
+// threads.
+TEST(CitationRecognizerCatalogueTest, EachRecognizerHasItsOwnUpdate) {
+    const OLECHAR* text = OLESTR("See 600 U.S. 1, 100 N.E.3d 5, 410 U.S. 113 and 700 F.3d 1.");
+    auto plain = RecognizerCitationImpl::Ctor(_bstr_t(OLESTR("Citation")));
+    auto current = RecognizerCitationImpl::Ctor(
+        _bstr_t(OLESTR("Citation")),
+        {{"us", "600", "USReport"}, {"north eastern 3d", "126", "RegionalReporter"}, {"f 3d", "999", "PrimaryFederalReporter"}});
+    auto narrow = RecognizerCitationImpl::Ctor(_bstr_t(OLESTR("Citation")),
+                                               {{"us", "none", "USReport"}, {"north eastern 3d", "126", "none"}});
+    auto empty = RecognizerCitationImpl::Ctor(_bstr_t(OLESTR("Citation")), {});
+
+    const std::vector<std::string> plainTags = {"410 us 113"};
+    const std::vector<std::string> currentTags = {"600 us 1", "100 north eastern 3d 5", "410 us 113", "700 f 3d 1"};
+    const std::vector<std::string> narrowTags = {};
+    EXPECT_EQ(TaggedCitations(*plain, text), plainTags);
+    EXPECT_EQ(TaggedCitations(*current, text), currentTags);
+    EXPECT_EQ(TaggedCitations(*narrow, text), narrowTags);
+    EXPECT_EQ(TaggedCitations(*empty, text), plainTags);
+
+    std::vector<std::thread> threads;
+    std::vector<int> wrong(4, 0);
+    const std::pair<IRecognizerImpl*, const std::vector<std::string>*> runs[] = {
+        {plain.get(), &plainTags}, {current.get(), &currentTags}, {narrow.get(), &narrowTags}, {empty.get(), &plainTags}};
+    for (std::size_t t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 200; ++i)
+                if (TaggedCitations(*runs[t].first, text) != *runs[t].second) ++wrong[t];
+        });
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(wrong, (std::vector<int>{0, 0, 0, 0}));
+}
+
+TEST(CitationRecognizerCatalogueTest, BadUpdateRowsAreRefusedAtConstruction) {
+    const std::pair<std::vector<ReporterCatalogueRow>, std::string> cases[] = {
+        {{{"us", "600", "USReport"}, {"f 4th", "eighty", "PrimaryFederalReporter"}},
+         "catalogue update row 2 (\"f 4th\"): the highest volume \"eighty\""},
+        {{{"f 4th", "86", "Federal"}}, "catalogue update row 1 (\"f 4th\"): the category \"Federal\""},
+        {{{"us", "600", "USReport"}, {"us", "601", "USReport"}},
+         "catalogue update row 2 (\"us\"): the name is already given in row 1"},
+    };
+    for (const auto& c : cases) {
+        try {
+            RecognizerCitationImpl::Ctor(_bstr_t(OLESTR("Citation")), c.first);
+            ADD_FAILURE() << "accepted: " << c.second;
+        } catch (const std::invalid_argument& e) {
+            EXPECT_EQ(std::string(e.what()).rfind(c.second, 0), 0u) << e.what();
+        }
+    }
 }
 
 TEST_F(CitationRecognizerTest, NullAndEmptyTextsFindNothing) {

@@ -214,4 +214,37 @@ TEST(SmarttagHostTest, ProgressLineOnlyOnATerminalForManyOrLargeFiles) {
 #endif
 }
 
+// --catalogue: the bundled update by default, a file of the host's own, or
+// none for the built-in catalogue alone; a bad file stops the program before
+// anything is recognized.
+TEST(SmarttagHostTest, CatalogueUpdateOption) {
+    const TempFile document("host_catalogue.txt", "See 598 U.S. 1 and 100 N.E.3d 5.\n");
+    const auto citations = [&](const std::string& options) {
+        std::vector<std::string> found;
+        const HostRun run = RunHost("--format jsonl " + options + document.path());
+        EXPECT_EQ(run.status, 0) << options << run.err;
+        for (const auto& line : JsonLines(run.out)) found.push_back(line["properties"]["Citation"]);
+        return found;
+    };
+    EXPECT_EQ(citations(""), (std::vector<std::string>{"598 us 1", "100 north eastern 3d 5"}));
+    EXPECT_EQ(citations("--catalogue none "), std::vector<std::string>{});
+
+    const std::string header = "name\thighest_volume\tcategory\tas_of\tsource\n";
+    const TempFile own("host_catalogue.tsv", header + "us\t599\tUSReport\t2024-01-01\ta test\n");
+    EXPECT_EQ(citations("--catalogue " + smarttag_test::ShellQuote(own.path()) + " "),
+              std::vector<std::string>{"598 us 1"});
+
+    const TempFile bad("host_catalogue_bad.tsv",
+                       header + "us\t599\tUSReport\t2024-01-01\ta test\nf 4th\t86\tFederal\t2024-01-01\tx\n");
+    for (const std::string& path : {bad.path(), bad.path() + ".missing"}) {
+        const HostRun run = RunHost("--format jsonl --catalogue " + smarttag_test::ShellQuote(path) + " " +
+                                    document.path());
+        EXPECT_EQ(run.status, 2) << path;
+        EXPECT_TRUE(run.out.empty()) << run.out;
+        EXPECT_TRUE(Contains(run.err, "smarttag-host: --catalogue: " + path + (path == bad.path() ? ":3: " : ": ")))
+            << run.err;
+    }
+    EXPECT_TRUE(Contains(RunHost("--help").out, "--catalogue"));
+}
+
 }  // namespace
