@@ -128,10 +128,21 @@ test_bitness() {
   step "$bits-bit: configuring"
   # Release at -O2: without debug information the build takes about a third
   # less time (BUILD_TYPE=RelWithDebInfo for symbolic backtraces of a crash).
-  cmake -S "$root" -B "$build" -G Ninja \
+  # A folder configured before keeps its own generator: switching would
+  # regenerate the grammar tables and recompile what includes them.
+  # One borrowed from a folder since deleted is replaced by a generator of
+  # this folder's own.
+  local glrgen_option=() cached_glrgen
+  if [ -f "$build/CMakeCache.txt" ]; then
+    cached_glrgen="$(sed -n 's/^GLRGEN_EXECUTABLE:FILEPATH=//p' "$build/CMakeCache.txt")"
+    [ -z "$cached_glrgen" ] || [ -x "$cached_glrgen" ] || glrgen_option=(-DGLRGEN_EXECUTABLE=)
+  else
+    glrgen_option=(-DGLRGEN_EXECUTABLE="$host_glrgen")
+  fi
+  cmake -S "$root" -B "$build" -G Ninja "${glrgen_option[@]}" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" \
     -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
-    -DSMARTTAG_WERROR=ON -DSMARTTAG_BUILD_BENCH=OFF -DGLRGEN_EXECUTABLE="$host_glrgen" \
+    -DSMARTTAG_WERROR=ON -DSMARTTAG_BUILD_BENCH=OFF \
     -DBOOST_SOURCE_DIR="$boost_src" >"$build/configure.log" || { cat "$build/configure.log"; return 1; }
   step "$bits-bit: building"
   cmake --build "$build" --parallel "$jobs" ${SMARTTAG_WINDOWS_BUILD_ONLY:+--target smarttag} || return 1
