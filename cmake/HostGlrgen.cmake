@@ -9,6 +9,9 @@ include_guard(GLOBAL)
 set(GLRGEN_EXECUTABLE "" CACHE FILEPATH "A glrgen built for the build machine (cross builds)")
 
 add_executable(glrgen IMPORTED GLOBAL)
+# A build-machine program: tests that run it (tests/glr) must not start it
+# under the target's emulator.
+set_target_properties(glrgen PROPERTIES CROSSCOMPILING_EMULATOR "")
 if(GLRGEN_EXECUTABLE)
   set_target_properties(glrgen PROPERTIES IMPORTED_LOCATION ${GLRGEN_EXECUTABLE})
 else()
