@@ -256,7 +256,14 @@ struct Parser::Impl {
   std::vector<TreeNode*> tree_nodes;
   std::vector<TreeNode*> scratch;
   uint32_t mark_stamp = 0;
-  std::vector<SymNode*> set_a, set_b, stack;
+  // A node of one reading as the greediness rule sees it: the forest node and
+  // the derivation the reading takes for it (null for a terminal).
+  struct ReadingNode {
+    SymNode* node;
+    Packed* derivation;
+  };
+  std::vector<ReadingNode> set_a, set_b;
+  std::vector<SymNode*> stack;
 
   // parser.cpp
   void reset();
@@ -291,8 +298,8 @@ struct Parser::Impl {
 
   // forest.cpp
   void resolve(SymNode* n, unsigned depth);
-  int compare(Packed* a, Packed* b);
-  void collect(Packed* p, std::vector<SymNode*>& out, uint32_t SymNode::*mark, uint32_t stamp,
+  int compare(SymNode* n, Packed* a, Packed* b);
+  void collect(SymNode* n, Packed* p, std::vector<ReadingNode>& out, uint32_t SymNode::*mark, uint32_t stamp,
                uint32_t SymNode::*other, uint32_t prune_stamp);
   TreeNode* materialize(SymNode* n, unsigned depth);
   void run_actions(TreeNode* n, ActionContext& ctx, unsigned depth);

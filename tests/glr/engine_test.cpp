@@ -9,6 +9,7 @@
 
 #include "glrtest_ambiguity.h"
 #include "glrtest_epsilon.h"
+#include "glrtest_greediness.h"
 #include "glrtest_readme.h"
 #include "glrtest_ref_ambiguous.h"
 #include "glr/parser.h"
@@ -91,6 +92,40 @@ TEST(Disambiguation, GreedinessPrefersTheReadingWhoseNodeEndsLater) {
   EXPECT_EQ(value_of(glrtest_ambiguity::tables(), "4 f supp (2d) 456"), "f supp (2d)|456");
   // Without the series only one reading exists.
   EXPECT_EQ(value_of(glrtest_ambiguity::tables(), "4 f supp (a) 456"), "f supp|456");
+}
+
+// The contested node itself takes part in the walk: where nothing below
+// separates two readings, fewer children there wins before height or the hook
+// would decide.
+TEST(Disambiguation, FewerChildrenAtTheContestedNodeWins) {
+  Harness h(glrtest_greediness::tables());
+  Outcome o = h.run("1 hr 7", 0);
+  EXPECT_EQ(o.value, "hr");  // not "h" then "r"
+  EXPECT_TRUE(o.ambiguities.empty());
+  EXPECT_EQ(h.run("1 h r 7").value, "h+r");  // only one reading
+  EXPECT_EQ(h.run("2 5p", 0).value, "nl5p");  // one token, not the number and "p"
+  EXPECT_EQ(h.run("2 5 p").value, "n5");
+}
+
+// A reading whose last child is empty ends after the white space that follows
+// its last token, so it beats one that stops at the token, but only where a
+// blank follows.
+TEST(Disambiguation, AReadingEndingInAnEmptyNodeEndsAfterTheBlank) {
+  Harness h(glrtest_greediness::tables());
+  EXPECT_EQ(h.run("3 f r 5", 0).value, "reporter");
+  EXPECT_EQ(h.run("3 fed r. 5", 0).value, "reporter");
+  EXPECT_EQ(h.run("3 f r 2d 5").value, "reporter");  // only one reading
+  // At the end of the input the empty node sits right after "r": the ends
+  // are equal and the reading with fewer children wins; a trailing blank
+  // moves the empty node past it.
+  EXPECT_EQ(h.run("5 f r", 0).value, "register");
+  EXPECT_EQ(h.run("5 f r ", 0).value, "reporter");
+  // The empty node is looked for down the last children.
+  Outcome o = h.run("4 rob 5", 0);
+  EXPECT_EQ(o.value, "robertson");
+  EXPECT_TRUE(o.ambiguities.empty());
+  EXPECT_EQ(h.run("4 robinson 5").value, "robinson");
+  EXPECT_EQ(h.run("4 rob marine 5").value, "robertson");
 }
 
 TEST(Disambiguation, HeightPrefersTheFlatterTree) {
