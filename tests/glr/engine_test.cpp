@@ -238,6 +238,34 @@ TEST(ChildLists, OptionalElementsAndNestedGroups) {
   EXPECT_EQ(h.run("<h;t>").value, "H t");
 }
 
+// Options are expanded at generation time, but the tree keeps one child per
+// element: an absent option is an empty node where the next element starts
+// (or where the production ends), a present one a node over its element.
+TEST(ChildLists, OptionNodesAreChildrenAsWritten) {
+  Harness h(glrtest_epsilon::tables());
+  glr::Parser& p = h.parser;
+  p.set_globals(&h.out.globals);
+  const char* in = "<h t 5>";
+  ASSERT_TRUE(p.parse(in, std::strlen(in)));
+  const glr::TreeNode* s = p.tree();
+  ASSERT_EQ(s->child_count, 5u);
+  const glr::TreeNode* mid = s->children[2];
+  EXPECT_EQ(p.symbol_name(mid->symbol), "mid?");
+  EXPECT_EQ(mid->child_count, 0u);
+  EXPECT_EQ(mid->start, 3u);  // where "t" starts, after the blank
+  EXPECT_EQ(mid->end, 3u);
+  const glr::TreeNode* tail = s->children[3];
+  ASSERT_EQ(tail->child_count, 3u);
+  EXPECT_EQ(tail->children[0]->child_count, 0u);  // n? absent before "t"
+  EXPECT_EQ(tail->children[0]->start, 3u);
+  const glr::TreeNode* last = tail->children[2];  // n? present over "5"
+  ASSERT_EQ(last->child_count, 1u);
+  EXPECT_EQ(last->start, 5u);
+  EXPECT_EQ(last->end, 6u);
+  EXPECT_EQ(p.symbol_name(last->children[0]->symbol), "n");
+  p.free_tree();
+}
+
 TEST(ChildLists, HiddenLeftRecursion) {
   Harness h(glrtest_epsilon::tables());
   EXPECT_EQ(h.run("[y]").value, "y");
