@@ -36,7 +36,9 @@ bool Generate(const std::string& text, std::string& header, std::string& source)
     if (!ok || text.size() > kMaxBuiltGrammar) return false;
 
     glr::gen::Tables tables;
-    if (!glr::gen::build_tables(grammar, tables, diags)) {
+    glr::gen::ParseProductions parse;
+    glr::gen::expand_options(grammar, parse);
+    if (!glr::gen::build_tables(grammar, parse, tables, diags)) {
         FUZZ_CHECK(diags.error_count() > 0);
         return false;
     }
@@ -46,7 +48,7 @@ bool Generate(const std::string& text, std::string& header, std::string& source)
     options.ns = "fuzz_grammar";
     options.header_include = "fuzz_grammar.h";
     options.source_name = "fuzz_grammar.cpp";
-    glr::gen::emit(grammar, tables, options, header, source);
+    glr::gen::emit(grammar, parse, tables, options, header, source);
     return true;
 }
 

@@ -5,11 +5,23 @@
 // when the chosen tree is copied out and reaches it:
 //
 //  1. Greediness. Take the nodes of each reading's tree that the other reading
-//     lacks and walk them from the left, by start and then by symbol. At the
-//     first start where both readings have a node of the same symbol, the
-//     reading whose node ends later wins; with equal ends, the one whose node
-//     has fewer children wins.
-//  2. Height. The flatter reading (smaller tree height) wins.
+//     lacks, together with the two competing readings themselves (the node
+//     being decided, once with each derivation: same symbol, same span,
+//     different children). Walk them from the left, by start and then by
+//     symbol. At the first start where both readings have a node of the same
+//     symbol, the reading whose node ends later wins; with equal ends, the one
+//     whose node has fewer children wins. So where nothing below tells two
+//     readings apart, the one with fewer children at the contested node wins
+//     ("hr" as one keyword rather than "h" then "r").
+//     Where a node ends, for this rule: at the end of its last token, except
+//     when its last child, followed down the last children, is empty (an
+//     absent option, an empty repetition). Such a node ends where that empty
+//     node sits, which is after the white space that follows the last token,
+//     before the next one. A reading that stops at a token therefore loses to
+//     one that ends with an absent option and is followed by a blank.
+//  2. Height. The flatter reading (smaller tree height) wins. A terminal has
+//     height 0, any other node one more than its highest child; a node
+//     without children (an empty production) has height 1.
 //  3. The ambiguity hook chooses among the readings neither rule separated,
 //     given in grammar order; without a hook the first is taken.
 //
@@ -38,71 +50,95 @@ uint32_t packed_height(const Packed* a) {
   return h + 1;
 }
 
-uint32_t child_count(const SymNode* n) { return n->chosen ? n->chosen->nkids : 0; }
+uint32_t child_count(const Packed* d) { return d ? d->nkids : 0; }
+
+// Where node n, derived by d, ends for the greediness rule (see above).
+// Below a node being decided every node has its derivation chosen.
+uint32_t greedy_end(const SymNode* n, const Packed* d) {
+  for (const Packed* at = d; at; at = at->kids[at->nkids - 1]->chosen)
+    if (at->nkids == 0) return n->end;
+  return n->text_end;
+}
 
 }  // namespace
 
-// Appends the nodes of the reading's tree in pre-order, which is also an
-// order of non-decreasing start. With `prune`, a node the other reading has
-// (marked with prune_stamp in `other`) is recorded in `mark` but neither
-// listed nor descended into: its subtree is the same in both readings.
-void Parser::Impl::collect(Packed* p, std::vector<SymNode*>& out, uint32_t SymNode::*mark, uint32_t stamp,
-                           uint32_t SymNode::*other, uint32_t prune_stamp) {
+// Appends the nodes of reading p of node n: first n itself with derivation p,
+// then the nodes below in pre-order, which is also an order of non-decreasing
+// start. With `prune`, a node the other reading has (marked with prune_stamp
+// in `other`) is recorded in `mark` but neither listed nor descended into: its
+// subtree is the same in both readings. n is listed in both readings, since
+// there the readings differ.
+void Parser::Impl::collect(SymNode* n, Packed* p, std::vector<ReadingNode>& out, uint32_t SymNode::*mark,
+                           uint32_t stamp, uint32_t SymNode::*other, uint32_t prune_stamp) {
+  out.clear();
+  out.push_back({n, p});
   stack.assign(p->kids, p->kids + p->nkids);
   std::reverse(stack.begin(), stack.end());
   while (!stack.empty()) {
-    SymNode* n = stack.back();
+    SymNode* k = stack.back();
     stack.pop_back();
-    if (n->*mark == stamp) continue;
-    n->*mark = stamp;
+    if (k->*mark == stamp) continue;
+    k->*mark = stamp;
     charge_work(1);
-    if (other && n->*other == prune_stamp) continue;
-    out.push_back(n);
-    if (n->chosen)
-      for (uint32_t k = n->chosen->nkids; k-- > 0;) stack.push_back(n->chosen->kids[k]);
+    if (other && k->*other == prune_stamp) continue;
+    out.push_back({k, k->chosen});
+    if (k->chosen)
+      for (uint32_t c = k->chosen->nkids; c-- > 0;) stack.push_back(k->chosen->kids[c]);
   }
 }
 
-// < 0: a wins, > 0: b wins, 0: undecided.
-int Parser::Impl::compare(Packed* a, Packed* b) {
+// Readings a and b of node n. < 0: a wins, > 0: b wins, 0: undecided.
+int Parser::Impl::compare(SymNode* n, Packed* a, Packed* b) {
   uint32_t sa = ++mark_stamp, sb = ++mark_stamp, sa2 = ++mark_stamp;
   // All of a; then b without what a has; then a without what b has.
-  set_a.clear();
-  collect(a, set_a, &SymNode::mark_a, sa, nullptr, 0);
-  set_b.clear();
-  collect(b, set_b, &SymNode::mark_b, sb, &SymNode::mark_a, sa);
-  set_a.clear();
-  collect(a, set_a, &SymNode::mark_a, sa2, &SymNode::mark_b, sb);
+  collect(n, a, set_a, &SymNode::mark_a, sa, nullptr, 0);
+  collect(n, b, set_b, &SymNode::mark_b, sb, &SymNode::mark_a, sa);
+  collect(n, a, set_a, &SymNode::mark_a, sa2, &SymNode::mark_b, sb);
 
   // Both lists are ordered by start. At each start, look for a symbol both
   // readings have there, lowest symbol first.
   size_t i = 0, j = 0;
   while (i < set_a.size() && j < set_b.size()) {
-    uint32_t s = std::min(set_a[i]->start, set_b[j]->start);
+    uint32_t s = std::min(set_a[i].node->start, set_b[j].node->start);
     size_t i_end = i, j_end = j;
-    while (i_end < set_a.size() && set_a[i_end]->start == s) ++i_end;
-    while (j_end < set_b.size() && set_b[j_end]->start == s) ++j_end;
+    while (i_end < set_a.size() && set_a[i_end].node->start == s) ++i_end;
+    while (j_end < set_b.size() && set_b[j_end].node->start == s) ++j_end;
     uint32_t done_below = 0;  // symbols below this are settled
     for (;;) {
       uint32_t sym = 0xffffffffu;
       for (size_t x = i; x < i_end; ++x) {
-        uint32_t cand = set_a[x]->symbol;
+        uint32_t cand = set_a[x].node->symbol;
         if (cand < done_below || cand >= sym) continue;
         for (size_t y = j; y < j_end; ++y)
-          if (set_b[y]->symbol == cand) {
+          if (set_b[y].node->symbol == cand) {
             sym = cand;
             break;
           }
       }
       if (sym == 0xffffffffu) break;
-      SymNode* na = nullptr;
-      SymNode* nb = nullptr;
-      for (size_t x = i; x < i_end; ++x)
-        if (set_a[x]->symbol == sym && (!na || set_a[x]->text_end > na->text_end)) na = set_a[x];
-      for (size_t y = j; y < j_end; ++y)
-        if (set_b[y]->symbol == sym && (!nb || set_b[y]->text_end > nb->text_end)) nb = set_b[y];
-      if (na->text_end != nb->text_end) return na->text_end > nb->text_end ? -1 : 1;
-      if (child_count(na) != child_count(nb)) return child_count(na) < child_count(nb) ? -1 : 1;
+      // Of several nodes of the symbol at this start, the one ending last.
+      const ReadingNode* na = nullptr;
+      const ReadingNode* nb = nullptr;
+      uint32_t end_a = 0, end_b = 0;
+      for (size_t x = i; x < i_end; ++x) {
+        if (set_a[x].node->symbol != sym) continue;
+        uint32_t e = greedy_end(set_a[x].node, set_a[x].derivation);
+        if (!na || e > end_a) {
+          na = &set_a[x];
+          end_a = e;
+        }
+      }
+      for (size_t y = j; y < j_end; ++y) {
+        if (set_b[y].node->symbol != sym) continue;
+        uint32_t e = greedy_end(set_b[y].node, set_b[y].derivation);
+        if (!nb || e > end_b) {
+          nb = &set_b[y];
+          end_b = e;
+        }
+      }
+      if (end_a != end_b) return end_a > end_b ? -1 : 1;
+      uint32_t ca = child_count(na->derivation), cb = child_count(nb->derivation);
+      if (ca != cb) return ca < cb ? -1 : 1;
       done_below = sym + 1;
     }
     i = i_end;
@@ -126,7 +162,7 @@ void Parser::Impl::resolve(SymNode* n, unsigned depth) {
     for (Packed* a = n->alts; a; a = a->next) {
       bool beaten = false;
       for (size_t j = 0; j < survivors.size();) {
-        int c = compare(survivors[j], a);
+        int c = compare(n, survivors[j], a);
         if (c < 0) {
           beaten = true;
           break;

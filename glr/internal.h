@@ -111,6 +111,7 @@ struct SymNode {
   uint32_t mark_a, mark_b;
   uint8_t resolved;  // 0 no, 1 in progress, 2 done
   SymNode* next_same;  // next node of the same symbol ending at the same level
+  SymNode* option;     // the option node over this one (x? -> x), once made; see option_over()
 };
 
 struct GssNode;
@@ -221,6 +222,7 @@ struct Parser::Impl {
   size_t gss_count = 0, forest_count = 0, work = 0;
   Arena arena;
   StampedMap gss_map, sym_map;
+  StampedMap empty_options;  // option nodes over empty spans, by (symbol, position)
   std::vector<GssNode*> level_head, level_tail;
   std::vector<uint32_t> shifted_count;  // per level: nodes made before it was processed
   std::vector<GssNode*> active;     // nodes of the current level
@@ -235,7 +237,8 @@ struct Parser::Impl {
   std::vector<uint32_t> lookahead;  // distinct terminals at the current level
   std::vector<uint64_t> usable_union;  // storage for `usable` when a level has several nodes
   const uint64_t* usable = nullptr;    // terminals the current level's states can use
-  std::vector<SymNode*> kids_buffer;   // children of the reduction being made
+  std::vector<SymNode*> kids_buffer;   // children of the reduction being made (parse production)
+  std::vector<SymNode*> tree_kids;     // the same as the production's children, options made
   uint32_t level = 0;
   bool level_open = false;  // reductions of `level` are running
   uint32_t level_stamp = 0;
@@ -256,7 +259,14 @@ struct Parser::Impl {
   std::vector<TreeNode*> tree_nodes;
   std::vector<TreeNode*> scratch;
   uint32_t mark_stamp = 0;
-  std::vector<SymNode*> set_a, set_b, stack;
+  // A node of one reading as the greediness rule sees it: the forest node and
+  // the derivation the reading takes for it (null for a terminal).
+  struct ReadingNode {
+    SymNode* node;
+    Packed* derivation;
+  };
+  std::vector<ReadingNode> set_a, set_b;
+  std::vector<SymNode*> stack;
 
   // parser.cpp
   void reset();
@@ -273,6 +283,10 @@ struct Parser::Impl {
   inline bool lookahead_allows(uint32_t la_set) const;
   inline SymNode* symnode(uint32_t sym, uint32_t start, uint32_t end);
   inline void add_packed(SymNode* n, uint32_t prod, SymNode** kids, uint32_t nkids);
+  inline SymNode* new_symnode(uint32_t sym, uint32_t start, uint32_t end);
+  SymNode* option_over(uint32_t prod, SymNode* x);
+  SymNode* absent_option(uint32_t prod, uint32_t pos);
+  SymNode* empty_option(uint32_t sym, uint32_t pos);
   inline GssNode* gss_node(uint32_t state, uint32_t pos, bool& created);
   inline uint32_t goto_state(uint32_t state, uint32_t sym);
   // A direct-mapped cache of goto lookups, kept across parses (the tables do
@@ -291,8 +305,8 @@ struct Parser::Impl {
 
   // forest.cpp
   void resolve(SymNode* n, unsigned depth);
-  int compare(Packed* a, Packed* b);
-  void collect(Packed* p, std::vector<SymNode*>& out, uint32_t SymNode::*mark, uint32_t stamp,
+  int compare(SymNode* n, Packed* a, Packed* b);
+  void collect(SymNode* n, Packed* p, std::vector<ReadingNode>& out, uint32_t SymNode::*mark, uint32_t stamp,
                uint32_t SymNode::*other, uint32_t prune_stamp);
   TreeNode* materialize(SymNode* n, unsigned depth);
   void run_actions(TreeNode* n, ActionContext& ctx, unsigned depth);

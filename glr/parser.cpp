@@ -10,11 +10,15 @@
 // each of its maximal-run lengths (a length L where it matches and L+1 does
 // not). Those tokens drive the level's work:
 //
-//  1. Reductions. Every node is reduced by each production whose lookahead
-//     set holds one of the level's terminals (or the end of input), along
-//     every stack path of the production's length. A reduction finds or makes
-//     the forest node (symbol, start, level) and adds the packed alternative
-//     (production, children) to it; equal subtrees are therefore shared.
+//  1. Reductions. Every node is reduced by each parse production whose
+//     lookahead set holds one of the level's terminals (or the end of input),
+//     along every stack path of the parse production's length. A reduction
+//     finds or makes the forest node (symbol, start, level) and adds the
+//     packed alternative (production, children) to it; equal subtrees are
+//     therefore shared. A parse production is a grammar production with its
+//     optional elements expanded (glr/tables.h): the option nodes among the
+//     children are made by the reduction, one per option and span, as the
+//     options' own reductions would have made them.
 //     When a reduction adds an edge to a node whose reductions have already
 //     run, those reductions are redone for the paths through the new edge
 //     only (the Farshi/Rekers correction that makes empty productions and
@@ -59,9 +63,12 @@ Parser::Parser(const Tables& tables) : impl_(std::make_unique<Impl>(tables)) {
   impl_->sym_stamp.reset(new uint32_t[tables.nsymbols]());
   impl_->sym_head.reset(new SymNode*[tables.nsymbols]);
   impl_->sym_count.reset(new uint32_t[tables.nsymbols]);
-  uint32_t longest = 1;
+  uint32_t longest = 1, longest_parse = 1;
   for (uint32_t i = 0; i < tables.nproductions; ++i) longest = std::max(longest, tables.productions[i].length);
-  impl_->kids_buffer.resize(longest);
+  for (uint32_t i = 0; i < tables.nparse_productions; ++i)
+    longest_parse = std::max(longest_parse, tables.parse_productions[i].length);
+  impl_->kids_buffer.resize(longest_parse);
+  impl_->tree_kids.resize(longest);
 }
 
 Parser::~Parser() { impl_->release_tree(); }
@@ -109,6 +116,7 @@ void Parser::Impl::reset() {
   arena.reset();
   gss_map.clear();
   sym_map.clear();
+  empty_options.clear();
   errors = 0;
   exceeded = false;
   gss_count = forest_count = work = 0;
@@ -232,6 +240,18 @@ SymNode* Parser::Impl::symnode(uint32_t sym, uint32_t start, uint32_t end) {
     sym_head[sym] = nullptr;
     sym_count[sym] = 0;
   }
+  SymNode* n = new_symnode(sym, start, end);
+  n->next_same = sym_head[sym];
+  sym_head[sym] = n;
+  if (++sym_count[sym] == kShortList + 1) {
+    for (SymNode* m = n; m; m = m->next_same) sym_map.insert(key_of(sym, m->start, end), m);
+  } else if (sym_count[sym] > kShortList + 1) {
+    sym_map.insert(key_of(sym, start, end), n);
+  }
+  return n;
+}
+
+SymNode* Parser::Impl::new_symnode(uint32_t sym, uint32_t start, uint32_t end) {
   if (++forest_count > limits.max_forest_nodes) throw BudgetExceeded{};
   SymNode* n = arena.make<SymNode>();
   n->symbol = sym;
@@ -243,13 +263,40 @@ SymNode* Parser::Impl::symnode(uint32_t sym, uint32_t start, uint32_t end) {
   n->height = 0;
   n->mark_a = n->mark_b = 0;
   n->resolved = 0;
-  n->next_same = sym_head[sym];
-  sym_head[sym] = n;
-  if (++sym_count[sym] == kShortList + 1) {
-    for (SymNode* m = n; m; m = m->next_same) sym_map.insert(key_of(sym, m->start, end), m);
-  } else if (sym_count[sym] > kShortList + 1) {
-    sym_map.insert(key_of(sym, start, end), n);
+  n->next_same = nullptr;
+  n->option = nullptr;
+  return n;
+}
+
+// The option node (symbol of production `prod`, x? -> x) over node x: the
+// node the option's own reduction would have made, with the same span as x.
+// Over a non-empty span it is kept in x; over an empty one it may also be the
+// absent option at that position, so it is found by position.
+SymNode* Parser::Impl::option_over(uint32_t prod, SymNode* x) {
+  if (x->start != x->end) {
+    if (!x->option) {
+      x->option = new_symnode(tables.productions[prod].lhs, x->start, x->end);
+      add_packed(x->option, prod, &x, 1);
+    }
+    return x->option;
   }
+  SymNode* n = empty_option(tables.productions[prod].lhs, x->start);
+  add_packed(n, prod, &x, 1);
+  return n;
+}
+
+// The absent option (production `prod`, x? -> empty) at pos.
+SymNode* Parser::Impl::absent_option(uint32_t prod, uint32_t pos) {
+  SymNode* n = empty_option(tables.productions[prod].lhs, pos);
+  add_packed(n, prod, nullptr, 0);
+  return n;
+}
+
+SymNode* Parser::Impl::empty_option(uint32_t sym, uint32_t pos) {
+  const uint64_t key = (uint64_t{sym} << 32) | pos;
+  if (void* found = empty_options.find(key)) return static_cast<SymNode*>(found);
+  SymNode* n = new_symnode(sym, pos, pos);
+  empty_options.insert(key, n);
   return n;
 }
 
@@ -414,8 +461,8 @@ void Parser::Impl::reduce_node(GssNode* x, Edge* via) {
   const ReduceEntry* r = tables.reduces + st.reduce_first;
   SymNode** kids = kids_buffer.data();
   for (uint32_t i = 0; i < st.reduce_count; ++i) {
-    uint32_t prod = r[i].production;
-    uint32_t n = tables.productions[prod].length;
+    uint32_t prod = r[i].production;  // a parse production
+    uint32_t n = tables.parse_productions[prod].length;
     if (via && n == 0) continue;
     if (!lookahead_allows(r[i].lookahead)) continue;
     // Empty and one-element productions, the most common, without the
@@ -450,16 +497,39 @@ void Parser::Impl::paths(GssNode* v, uint32_t prod, uint32_t remaining, SymNode*
   }
 }
 
-void Parser::Impl::reducer(GssNode* u, uint32_t prod, SymNode** kids) {
-  const ProductionInfo& pi = tables.productions[prod];
-  if (prod == 0) {
+void Parser::Impl::reducer(GssNode* u, uint32_t parse_prod, SymNode** kids) {
+  const ParseProductionInfo& pi = tables.parse_productions[parse_prod];
+  if (parse_prod == 0) {
     if (u == initial && level == length) root = kids[0];
     return;
   }
   uint32_t target = goto_state(u->state, pi.lhs);
   if (target == 0xffffffffu) return;
   SymNode* sn = symnode(pi.lhs, u->pos, level);
-  add_packed(sn, prod, kids, pi.length);
+  if (pi.recipe_first == kNoRecipe) {
+    add_packed(sn, pi.production, kids, pi.length);
+  } else {
+    // The production's children: the options it leaves out of the parse
+    // production are made here, present over their parse child, absent where
+    // the next parse child starts (or where the production ends).
+    const uint32_t n = tables.productions[pi.production].length;
+    const RecipeEntry* r = tables.recipes + pi.recipe_first;
+    SymNode** out = tree_kids.data();
+    for (uint32_t i = 0; i < n; ++i) {
+      switch (r[i].kind) {
+        case RecipeEntry::kChild:
+          out[i] = kids[r[i].kid];
+          break;
+        case RecipeEntry::kPresent:
+          out[i] = option_over(r[i].production, kids[r[i].kid]);
+          break;
+        default:
+          out[i] = absent_option(r[i].production, r[i].kid < pi.length ? kids[r[i].kid]->start : level);
+          break;
+      }
+    }
+    add_packed(sn, pi.production, out, n);
+  }
   bool created;
   GssNode* w = gss_node(target, level, created);
   if (!created) {
@@ -513,6 +583,8 @@ void Parser::Impl::shift_level(uint32_t p) {
         n->height = 0;
         n->mark_a = n->mark_b = 0;
         n->resolved = 2;
+        n->next_same = nullptr;
+        n->option = nullptr;
         t.node = n;
       }
       bool created;

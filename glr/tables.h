@@ -12,7 +12,7 @@ namespace glr {
 
 class ActionContext;
 
-inline constexpr uint32_t kTablesFormat = 6;
+inline constexpr uint32_t kTablesFormat = 7;
 
 using ActionFn = void (*)(ActionContext&);
 
@@ -32,6 +32,34 @@ struct ProductionInfo {
   const char* where;    // "file:line" of the alternative, for diagnostics and coverage
 };
 
+// What the parser reduces by. Optional elements are expanded at generation
+// time: a production with options has one parse production per combination
+// of present and absent options, each building the forest node of its
+// production (the option nodes are made on the way, as the production's
+// children). A parse production without a recipe has the production's own
+// children.
+struct ParseProductionInfo {
+  uint32_t lhs;
+  uint32_t length;        // number of symbols the parser pops
+  uint32_t production;    // index into Tables::productions
+  uint32_t recipe_first;  // index of the first entry in Tables::recipes, or kNoRecipe
+};
+
+inline constexpr uint32_t kNoRecipe = 0xffffffffu;
+
+// One child of a production built by a parse production with a recipe.
+struct RecipeEntry {
+  enum Kind : uint32_t {
+    kChild = 0,    // parse child `kid`
+    kPresent = 1,  // option node (production `production`, x? -> x) over parse child `kid`
+    kAbsent = 2,   // empty option node (production `production`) where parse child `kid`
+                   // starts, or where the production ends when `kid` is the parse length
+  };
+  uint32_t kind;
+  uint32_t kid;
+  uint32_t production;
+};
+
 struct ShiftEntry {
   uint32_t terminal;
   uint32_t target;
@@ -43,7 +71,7 @@ struct GotoEntry {
 };
 
 struct ReduceEntry {
-  uint32_t production;
+  uint32_t production;  // index into Tables::parse_productions
   uint32_t lookahead;  // index of the lookahead bit set
 };
 
@@ -80,7 +108,7 @@ struct Tables {
   const char* const* symbol_names;
   const uint8_t* symbol_kinds;  // SymbolKind
   const uint8_t* keyword;       // per terminal: 1 keyword, 0 regular expression
-  const ProductionInfo* productions;
+  const ProductionInfo* productions;  // the grammar's productions: forest nodes, actions, coverage
   const uint32_t* rhs;
   const StateInfo* states;
   const ShiftEntry* shifts;
@@ -92,6 +120,9 @@ struct Tables {
   const ScannerInfo* scanners;
   const ActionFn* actions;
   const char* source;  // the grammar files the tables were generated from
+  uint32_t nparse_productions;  // parse production 0 is production 0
+  const ParseProductionInfo* parse_productions;
+  const RecipeEntry* recipes;
 };
 
 }  // namespace glr

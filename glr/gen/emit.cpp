@@ -113,8 +113,8 @@ std::string action_body(const Production& p, const std::string& R) {
 
 }  // namespace
 
-void emit(const Grammar& g, const Tables& t, const EmitOptions& opt, std::string& header,
-          std::string& source) {
+void emit(const Grammar& g, const ParseProductions& pp, const Tables& t, const EmitOptions& opt,
+          std::string& header, std::string& source) {
   std::string files;
   for (const auto& f : g.files) files += (files.empty() ? "" : " ") + f;
   std::string banner = "// generated from " + files + " by glrgen; do not edit\n";
@@ -184,6 +184,27 @@ void emit(const Grammar& g, const Tables& t, const EmitOptions& opt, std::string
   }
   s << "};\n";
   s.array("uint32_t", "kRhs", rhs);
+
+  // Parse productions and their recipes.
+  std::vector<unsigned> recipes;
+  s << "const glr::ParseProductionInfo kParseProductions[] = {\n";
+  for (const auto& pr : pp.prods) {
+    unsigned first = pr.recipe.empty() ? 0xffffffffu : static_cast<unsigned>(recipes.size() / 3);
+    s << "  {" << static_cast<unsigned long long>(pr.lhs) << ", " << static_cast<unsigned long long>(pr.rhs.size())
+      << ", " << static_cast<unsigned long long>(pr.production) << ", " << static_cast<unsigned long long>(first)
+      << "u},\n";
+    for (const auto& e : pr.recipe)
+      recipes.insert(recipes.end(), {static_cast<unsigned>(e.kind), static_cast<unsigned>(e.kid),
+                                     static_cast<unsigned>(e.production < 0 ? 0 : e.production)});
+  }
+  s << "};\n";
+  s << "const glr::RecipeEntry kRecipes[] = {";
+  if (recipes.empty()) s << "{0, 0, 0}";
+  for (size_t i = 0; i < recipes.size(); i += 3) {
+    if (i % 24 == 0) s << "\n  ";
+    s << "{" << recipes[i] << "," << recipes[i + 1] << "," << recipes[i + 2] << "},";
+  }
+  s << "\n};\n";
 
   // States.
   std::vector<unsigned> shifts, gotos, reduces;
@@ -265,6 +286,7 @@ void emit(const Grammar& g, const Tables& t, const EmitOptions& opt, std::string
     << "  " << static_cast<unsigned long long>(t.scanners.size()) << ", kScanners,\n"
     << "  kActions,\n"
     << "  " << c_string(files) << ",\n"
+    << "  " << static_cast<unsigned long long>(pp.prods.size()) << ", kParseProductions, kRecipes,\n"
     << "};\n\n}  // namespace " << opt.ns << "\n";
   source = s.str();
 }

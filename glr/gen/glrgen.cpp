@@ -55,7 +55,11 @@ int main(int argc, char** argv) {
   bool ok = !diags.has_errors();
   ok = glr::gen::lower_grammar(ast, g, diags) && ok;
   glr::gen::Tables tables;
-  if (ok) ok = glr::gen::build_tables(g, tables, diags);
+  glr::gen::ParseProductions parse;
+  if (ok) {
+    glr::gen::expand_options(g, parse);
+    ok = glr::gen::build_tables(g, parse, tables, diags);
+  }
   std::cerr << diags.format();
   if (!ok) {
     std::cerr << "glrgen: " << diags.error_count() << " error(s)\n";
@@ -70,7 +74,8 @@ int main(int argc, char** argv) {
     }
     std::cerr << "glrgen: " << rules << " rules (" << (g.symbols.size() - g.nterminals - 1)
               << " nonterminals with groups, options and repetitions), " << keywords << " keywords, " << regexes
-              << " expressions, " << g.productions.size() - 1 << " productions, " << tables.states.size()
+              << " expressions, " << g.productions.size() - 1 << " productions (" << parse.prods.size() - 1
+              << " to parse with options expanded), " << tables.states.size()
               << " states, " << tables.scanners.size() << " scanner(s) with";
     for (size_t i = 0; i < tables.scanners.size(); ++i)
       std::cerr << (i ? ", " : " ") << tables.scanners[i].nstates() << " states";
@@ -83,7 +88,7 @@ int main(int argc, char** argv) {
   }
   opt.source_name = source;
   std::string h, s;
-  glr::gen::emit(g, tables, opt, h, s);
+  glr::gen::emit(g, parse, tables, opt, h, s);
   auto write = [](const std::string& path, const std::string& text, bool only_if_changed) {
     if (only_if_changed) {
       std::ifstream in(path, std::ios::binary);

@@ -226,7 +226,7 @@ void compute_lalr(const Grammar& g, int nt, int words, const std::vector<int>& p
 
 }  // namespace
 
-bool build_tables(const Grammar& g, Tables& out, Diagnostics& diags) {
+static bool build_lr(const Grammar& g, Tables& out, Diagnostics& diags) {
   out = Tables{};
   const int nt = g.nterminals;
   const int ns = static_cast<int>(g.symbols.size());
@@ -409,6 +409,83 @@ bool build_tables(const Grammar& g, Tables& out, Diagnostics& diags) {
         if (has_bit(out.lookaheads[la], t) && scanner_of[t] >= 0) st.scanners |= uint64_t{1} << scanner_of[t];
   }
   return true;
+}
+
+void expand_options(const Grammar& g, ParseProductions& out) {
+  out.prods.clear();
+  const int nt = g.nterminals;
+  const int ns = static_cast<int>(g.symbols.size());
+  auto is_option = [&](int x) { return x >= nt && g.symbols[x].kind == SymKind::Option; };
+  // Each option symbol's two productions: x? -> x and x? -> empty.
+  std::vector<int> present(ns, -1), absent(ns, -1);
+  for (size_t p = 0; p < g.productions.size(); ++p) {
+    const Production& q = g.productions[p];
+    if (!is_option(q.lhs)) continue;
+    (q.rhs.empty() ? absent : present)[q.lhs] = static_cast<int>(p);
+  }
+  std::vector<char> expanded(ns, 0);
+  for (int x = nt; x < ns; ++x) expanded[x] = is_option(x) && present[x] >= 0 && absent[x] >= 0;
+  for (const Production& q : g.productions) {
+    int k = 0;
+    for (int x : q.rhs) k += is_option(x);
+    if (k > ParseProductions::kMaxExpandedOptions)
+      for (int x : q.rhs)
+        if (is_option(x)) expanded[x] = 0;
+  }
+  for (size_t p = 0; p < g.productions.size(); ++p) {
+    const Production& q = g.productions[p];
+    if (expanded[q.lhs]) continue;  // never predicted: its uses are expanded
+    std::vector<int> opts;
+    for (size_t i = 0; i < q.rhs.size(); ++i)
+      if (expanded[q.rhs[i]]) opts.push_back(static_cast<int>(i));
+    if (opts.empty()) {
+      ParseProductions::Prod pr;
+      pr.lhs = q.lhs;
+      pr.rhs = q.rhs;
+      pr.production = static_cast<int>(p);
+      out.prods.push_back(std::move(pr));
+      continue;
+    }
+    // Every combination, all options present first.
+    for (unsigned mask = 0; mask < (1u << opts.size()); ++mask) {
+      ParseProductions::Prod pr;
+      pr.lhs = q.lhs;
+      pr.production = static_cast<int>(p);
+      std::vector<int> pending_absent;  // recipe entries waiting for the next parse child
+      size_t oi = 0;
+      for (size_t i = 0; i < q.rhs.size(); ++i) {
+        int x = q.rhs[i];
+        const int kid = static_cast<int>(pr.rhs.size());
+        if (oi < opts.size() && opts[oi] == static_cast<int>(i)) {
+          bool absent_here = (mask >> oi) & 1;
+          ++oi;
+          if (absent_here) {
+            pr.recipe.push_back({2, kid, absent[x]});
+          } else {
+            pr.recipe.push_back({1, kid, present[x]});
+            pr.rhs.push_back(g.productions[present[x]].rhs[0]);
+          }
+        } else {
+          pr.recipe.push_back({0, kid, -1});
+          pr.rhs.push_back(x);
+        }
+      }
+      out.prods.push_back(std::move(pr));
+    }
+  }
+}
+
+bool build_tables(const Grammar& g, const ParseProductions& pp, Tables& out, Diagnostics& diags) {
+  Grammar parse = g;
+  parse.productions.clear();
+  for (const auto& pr : pp.prods) {
+    Production q;
+    q.lhs = pr.lhs;
+    q.rhs = pr.rhs;
+    q.loc = g.productions[pr.production].loc;
+    parse.productions.push_back(std::move(q));
+  }
+  return build_lr(parse, out, diags);
 }
 
 }  // namespace glr::gen

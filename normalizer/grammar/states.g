@@ -410,8 +410,9 @@ nc
 northcarolina
   : nc appeals? matchReports?                           => _"north carolina" _all_($1)
   | /busb(\.?|ee)/ equity_law_opt                       => _"busbee" _$1
-  // "repository" is accepted spelled out as well as abbreviated.
-  | carolina /l(\.?|aw)/ /rep(\.?|ository)/             => _"carolina law rep"
+  // "repository" is accepted abbreviated, spelled out, and in the old
+  // spelling "reppository".
+  | carolina /l(\.?|aw)/ /rep(\.?|ository|pository)/    => _"carolina law rep"
   | /cam(\.?|eron)/ and /nor(\.?|wood)/                 => _"cameron and norwood"
   | /dev(\.?|ereux)/ and /bat(\.?|tle)/ equity_law_opt  => _"devereux and battle" _$3
   | /dev(\.?|ereux|ereux's)/ equity_law_opt             => _"devereux" _$1

@@ -9,6 +9,7 @@
 
 #include "glrtest_ambiguity.h"
 #include "glrtest_epsilon.h"
+#include "glrtest_greediness.h"
 #include "glrtest_readme.h"
 #include "glrtest_ref_ambiguous.h"
 #include "glr/parser.h"
@@ -91,6 +92,40 @@ TEST(Disambiguation, GreedinessPrefersTheReadingWhoseNodeEndsLater) {
   EXPECT_EQ(value_of(glrtest_ambiguity::tables(), "4 f supp (2d) 456"), "f supp (2d)|456");
   // Without the series only one reading exists.
   EXPECT_EQ(value_of(glrtest_ambiguity::tables(), "4 f supp (a) 456"), "f supp|456");
+}
+
+// The contested node itself takes part in the walk: where nothing below
+// separates two readings, fewer children there wins before height or the hook
+// would decide.
+TEST(Disambiguation, FewerChildrenAtTheContestedNodeWins) {
+  Harness h(glrtest_greediness::tables());
+  Outcome o = h.run("1 hr 7", 0);
+  EXPECT_EQ(o.value, "hr");  // not "h" then "r"
+  EXPECT_TRUE(o.ambiguities.empty());
+  EXPECT_EQ(h.run("1 h r 7").value, "h+r");  // only one reading
+  EXPECT_EQ(h.run("2 5p", 0).value, "nl5p");  // one token, not the number and "p"
+  EXPECT_EQ(h.run("2 5 p").value, "n5");
+}
+
+// A reading whose last child is empty ends after the white space that follows
+// its last token, so it beats one that stops at the token, but only where a
+// blank follows.
+TEST(Disambiguation, AReadingEndingInAnEmptyNodeEndsAfterTheBlank) {
+  Harness h(glrtest_greediness::tables());
+  EXPECT_EQ(h.run("3 f r 5", 0).value, "reporter");
+  EXPECT_EQ(h.run("3 fed r. 5", 0).value, "reporter");
+  EXPECT_EQ(h.run("3 f r 2d 5").value, "reporter");  // only one reading
+  // At the end of the input the empty node sits right after "r": the ends
+  // are equal and the reading with fewer children wins; a trailing blank
+  // moves the empty node past it.
+  EXPECT_EQ(h.run("5 f r", 0).value, "register");
+  EXPECT_EQ(h.run("5 f r ", 0).value, "reporter");
+  // The empty node is looked for down the last children.
+  Outcome o = h.run("4 rob 5", 0);
+  EXPECT_EQ(o.value, "robertson");
+  EXPECT_TRUE(o.ambiguities.empty());
+  EXPECT_EQ(h.run("4 robinson 5").value, "robinson");
+  EXPECT_EQ(h.run("4 rob marine 5").value, "robertson");
 }
 
 TEST(Disambiguation, HeightPrefersTheFlatterTree) {
@@ -201,6 +236,34 @@ TEST(ChildLists, OptionalElementsAndNestedGroups) {
   EXPECT_EQ(h.run("<e h e x 5 y 7 y z 8 x ; 1 t 2>").value, "HEE X5 YZ YZ8 X 1t2");
   EXPECT_EQ(h.run("<h e ; t 3>").value, "HE t3");
   EXPECT_EQ(h.run("<h;t>").value, "H t");
+}
+
+// Options are expanded at generation time, but the tree keeps one child per
+// element: an absent option is an empty node where the next element starts
+// (or where the production ends), a present one a node over its element.
+TEST(ChildLists, OptionNodesAreChildrenAsWritten) {
+  Harness h(glrtest_epsilon::tables());
+  glr::Parser& p = h.parser;
+  p.set_globals(&h.out.globals);
+  const char* in = "<h t 5>";
+  ASSERT_TRUE(p.parse(in, std::strlen(in)));
+  const glr::TreeNode* s = p.tree();
+  ASSERT_EQ(s->child_count, 5u);
+  const glr::TreeNode* mid = s->children[2];
+  EXPECT_EQ(p.symbol_name(mid->symbol), "mid?");
+  EXPECT_EQ(mid->child_count, 0u);
+  EXPECT_EQ(mid->start, 3u);  // where "t" starts, after the blank
+  EXPECT_EQ(mid->end, 3u);
+  const glr::TreeNode* tail = s->children[3];
+  ASSERT_EQ(tail->child_count, 3u);
+  EXPECT_EQ(tail->children[0]->child_count, 0u);  // n? absent before "t"
+  EXPECT_EQ(tail->children[0]->start, 3u);
+  const glr::TreeNode* last = tail->children[2];  // n? present over "5"
+  ASSERT_EQ(last->child_count, 1u);
+  EXPECT_EQ(last->start, 5u);
+  EXPECT_EQ(last->end, 6u);
+  EXPECT_EQ(p.symbol_name(last->children[0]->symbol), "n");
+  p.free_tree();
 }
 
 TEST(ChildLists, HiddenLeftRecursion) {

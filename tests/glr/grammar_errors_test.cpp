@@ -22,7 +22,11 @@ Checked check(const std::vector<std::pair<std::string, std::string>>& files) {
   bool ok = !diags.has_errors();
   ok = glr::gen::lower_grammar(ast, g, diags) && ok;
   glr::gen::Tables t;
-  if (ok) ok = glr::gen::build_tables(g, t, diags);
+  glr::gen::ParseProductions parse;
+  if (ok) {
+    glr::gen::expand_options(g, parse);
+    ok = glr::gen::build_tables(g, parse, t, diags);
+  }
   return {ok, diags.format()};
 }
 
@@ -122,3 +126,44 @@ TEST(GrammarErrors, SeveralFilesFormOneGrammar) {
 }
 
 }  // namespace
+
+// Option expansion: one parse production per combination of options, each
+// building the grammar production's node; an option symbol that some
+// production with too many options uses stays a symbol everywhere.
+TEST(OptionExpansion, CombinationsAndTheLimit) {
+  auto expand = [](const std::string& text, glr::gen::Grammar& g, glr::gen::ParseProductions& parse) {
+    glr::gen::Diagnostics diags;
+    glr::gen::GrammarAst ast;
+    glr::gen::read_grammar_text("g.g", text, ast, diags);
+    ASSERT_TRUE(glr::gen::lower_grammar(ast, g, diags)) << diags.format();
+    glr::gen::expand_options(g, parse);
+  };
+  glr::gen::Grammar g;
+  glr::gen::ParseProductions parse;
+  expand("%start s\ns : \"a\"? \"b\" \"c\"? ;\n", g, parse);
+  // $accept, then s with both, without the first, without the last, without both.
+  ASSERT_EQ(parse.prods.size(), 5u);
+  EXPECT_EQ(parse.prods[1].rhs.size(), 3u);
+  EXPECT_EQ(parse.prods[4].rhs.size(), 1u);
+  for (size_t i = 1; i < parse.prods.size(); ++i) EXPECT_EQ(parse.prods[i].production, parse.prods[1].production);
+  // Without the first option: it sits where parse child 0 ("b") starts; the
+  // last one, present, is an option node over parse child 1.
+  const auto& r = parse.prods[2].recipe;
+  ASSERT_EQ(r.size(), 3u);
+  EXPECT_EQ(r[0].kind, 2);
+  EXPECT_EQ(r[0].kid, 0);
+  EXPECT_EQ(r[1].kind, 0);
+  EXPECT_EQ(r[2].kind, 1);
+  EXPECT_EQ(r[2].kid, 1);
+  // Without the last one: it sits where the production ends.
+  EXPECT_EQ(parse.prods[3].recipe[2].kind, 2);
+  EXPECT_EQ(parse.prods[3].recipe[2].kid, 2);
+
+  std::string many = "%start s\ns : t | \"a\"? \"b\"? \"c\"? \"d\"? \"e\"? \"f\"? \"g\"? ;\nt : \"a\"? \"z\" ;\n";
+  glr::gen::Grammar g2;
+  glr::gen::ParseProductions parse2;
+  expand(many, g2, parse2);
+  // Nothing expanded: seven options in one production, and t's "a"? is the same symbol.
+  EXPECT_EQ(parse2.prods.size(), g2.productions.size());
+  for (const auto& p : parse2.prods) EXPECT_TRUE(p.recipe.empty());
+}
