@@ -15,7 +15,7 @@
 namespace {
 
 const std::string kDocument =
-    "See Roe v. Wade, 410 U.S. 113 (1973)\r\nand 5 F.3d 77.\n\nBuy IBM US Equity now \xF0\x9F\x93\x88 347 U.S. 483.\n";
+    "See Roe v. Wade, 410 U.S. 113 (1973)\r\nand 5 F.3d 77.\n\nBuy now \xF0\x9F\x93\x88 347 U.S. 483.\n\n\xF0\x9F\x93\x88 IBM US Equity\n";
 
 std::string FindJson(const smarttag_tagger* tagger, const std::string& document) {
     char* json = nullptr;
