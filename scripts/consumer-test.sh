@@ -15,6 +15,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 prefix="$work/prefix"
 jobs="$(nproc)"
+scripts/bootstrap.sh  # pkg-config
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
