@@ -8,6 +8,11 @@
 // document offsets. The only things added are the citation's category, which
 // the tag does not carry (the matched text is normalized once more, exactly
 // as the recognizer normalized it), and the split of the canonical form.
+//
+// The adaptor catches whatever fails inside it, logs it and carries on, as
+// Office needs; Office then simply gets fewer tags. Here such a failure must
+// not pass for a shorter answer: the adaptor's logger notes it for the call in
+// progress on its thread, and the call throws instead.
 #include "smarttag/smarttag.h"
 
 #include <mutex>
@@ -40,6 +45,38 @@ std::string PropertyOf(const Tag& tag, std::string_view key) {
     return std::string();
 }
 
+// What the adaptor logged during the Recognize2 call in progress on this
+// thread (a plain pointer: thread-local objects with destructors are not safe
+// everywhere the library runs).
+struct CallFailure {
+    bool failed = false;
+    std::string line;
+};
+thread_local CallFailure* callInProgress = nullptr;
+
+class FailureLog : public Veltra::Util::Log::ILogInfoImpl {
+public:
+    bool Log(const std::string& line) override {
+        if (callInProgress && !callInProgress->failed) {
+            callInProgress->failed = true;
+            callInProgress->line = line;  // may run out of memory; the adaptor catches that
+        }
+        return true;
+    }
+};
+
+// Out of memory in a _bstr_t (a _com_error) becomes std::bad_alloc, as the
+// interface promises.
+template <class Body>
+auto Translated(Body body) {
+    try {
+        return body();
+    } catch (const _com_error& e) {
+        if (e.Error() == E_OUTOFMEMORY) throw std::bad_alloc();
+        throw std::runtime_error(std::string("COM error: ") + e.ErrorMessage());
+    }
+}
+
 void CheckUtf8(const std::string& text, const char* what) {
     if (api::FirstInvalidUtf8(text) != std::string::npos || text.find('\0') != std::string::npos)
         throw std::invalid_argument(std::string(what) + " is not UTF-8 text");
@@ -66,10 +103,16 @@ Tagger::Tagger(Options options) {
     } catch (const CatalogueUpdateError& e) {
         throw std::invalid_argument(std::string("catalogue update: ") + e.what());
     }
-    impl->adaptor = SmartTag2RecognizerAdaptorImpl::Ctor(api::StandardRecognizers(options.sectors, citation),
-                                                         api::WideText(options.prefix), boost::make_shared<api::AlwaysEnabled>(),
-                                                         boost::make_shared<api::DiscardingLog>());
-    impl->adaptor->SmartTagInitialize(nullptr);
+    Translated([&] {
+        impl->adaptor = SmartTag2RecognizerAdaptorImpl::Ctor(
+            api::StandardRecognizers(options.sectors, citation), api::WideText(options.prefix),
+            boost::make_shared<api::AlwaysEnabled>(), boost::make_shared<FailureLog>());
+        CallFailure failure;
+        callInProgress = &failure;
+        const HRESULT hr = impl->adaptor->SmartTagInitialize(nullptr);
+        callInProgress = nullptr;
+        if (hr != S_OK) throw std::runtime_error("the recognizers could not start: " + failure.line);
+    });
     impl->options = std::move(options);
     this->impl = std::move(impl);
 }
@@ -92,25 +135,34 @@ void Walk(ISmartTagRecognizer2Impl& recognizer, const std::string& prefix, std::
     const std::string problem = api::DocumentProblem(document);
     if (!problem.empty()) throw InvalidDocument(problem);
 
-    const _bstr_t application(OLESTR("smarttag"));
-    for (const api::Paragraph& paragraph : api::SplitParagraphs(document)) {
-        auto site = smarttag::platform::InMemoryRecognizerSite::Create();
-        const _bstr_t text(paragraph.text.c_str());
-        recognizer.Recognize2(text, IF_TYPE_PARA, 1033, site.Get(), application, nullptr);
-        for (const auto& commit : site->Commits()) {
-            Tag tag;
-            tag.name = Utf8(commit.name);
-            tag.type = tag.name.compare(0, prefix.size(), prefix) == 0 ? tag.name.substr(prefix.size()) : tag.name;
-            const api::UnitRange units = api::ClampReported(commit.start, commit.length, paragraph.text.size());
-            const api::DocumentSpan place = api::MapToDocument(document, paragraph, units.start, units.length);
-            tag.span = {place.byteStart, place.byteLength, place.charStart, place.charLength,
-                        paragraph.number, commit.start, commit.length};
-            tag.matchedText = std::string(document.substr(place.byteStart, place.byteLength));
-            for (const auto& property : commit.properties)
-                tag.properties.push_back({Utf8(property.first), Utf8(property.second)});
-            take(std::move(tag), paragraph.text.data() + units.start, units.length);
+    Translated([&] {
+        const _bstr_t application(OLESTR("smarttag"));
+        for (const api::Paragraph& paragraph : api::SplitParagraphs(document)) {
+            auto site = smarttag::platform::InMemoryRecognizerSite::Create();
+            const _bstr_t text(paragraph.text.c_str());
+            CallFailure failure;
+            callInProgress = &failure;
+            const HRESULT hr = recognizer.Recognize2(text, IF_TYPE_PARA, 1033, site.Get(), application, nullptr);
+            callInProgress = nullptr;
+            if (failure.failed || hr != S_OK) {
+                if (failure.line.empty() || failure.line.find("bad_alloc") != std::string::npos) throw std::bad_alloc();
+                throw std::runtime_error("paragraph " + std::to_string(paragraph.number) + ": " + failure.line);
+            }
+            for (const auto& commit : site->Commits()) {
+                Tag tag;
+                tag.name = Utf8(commit.name);
+                tag.type = tag.name.compare(0, prefix.size(), prefix) == 0 ? tag.name.substr(prefix.size()) : tag.name;
+                const api::UnitRange units = api::ClampReported(commit.start, commit.length, paragraph.text.size());
+                const api::DocumentSpan place = api::MapToDocument(document, paragraph, units.start, units.length);
+                tag.span = {place.byteStart, place.byteLength, place.charStart, place.charLength,
+                            paragraph.number, commit.start, commit.length};
+                tag.matchedText = std::string(document.substr(place.byteStart, place.byteLength));
+                for (const auto& property : commit.properties)
+                    tag.properties.push_back({Utf8(property.first), Utf8(property.second)});
+                take(std::move(tag), paragraph.text.data() + units.start, units.length);
+            }
         }
-    }
+    });
 }
 
 }  // namespace

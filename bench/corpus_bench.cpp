@@ -18,7 +18,10 @@
 //     normalizer alone (on the candidates the search found), and the rest
 //     (adaptor, site, conversions, catalogue checks, other recognizers),
 //     the rest split further by timing each recognizer alone;
-//   - peak resident memory before the documents are read and at the end.
+//   - peak resident memory before the documents are read and at the end;
+//   - the C++ interface's FindCitations over the same documents (whole, as
+//     read), beside the adaptor path in passes taken in turn, and how much
+//     more time it takes.
 //
 // --candidates OUT writes every candidate once, one per line, as the 8-bit
 // text the recognizer hands the normalizer; normalizer_bench reads such a
@@ -52,6 +55,7 @@
 #include "recognizers/security_recognizer.h"
 #include "recognizers/transparency_recognizer.h"
 #include "api/document.h"
+#include "smarttag/smarttag.h"
 
 using namespace Veltra::Penwork::Recognizer;
 using smarttag::platform::OleString;
@@ -176,6 +180,7 @@ int main(int argc, char** argv) {
     const long baselinePeak = PeakRssKiB();
 
     std::vector<OleString> paragraphs;
+    std::vector<std::string> documents;
     std::size_t bytes = 0;
     for (const std::string& file : files) {
         std::ifstream in(file, std::ios::binary);
@@ -186,6 +191,7 @@ int main(int argc, char** argv) {
         std::ostringstream buffer;
         buffer << in.rdbuf();
         std::string document = buffer.str();
+        documents.push_back(document);
         if (document.rfind("\xEF\xBB\xBF", 0) == 0) document.erase(0, 3);
         bytes += document.size();
         for (auto& paragraph : smarttag::api::SplitParagraphs(document)) paragraphs.push_back(std::move(paragraph.text));
@@ -280,6 +286,31 @@ int main(int argc, char** argv) {
         }
     }
 
+    // The C++ interface against the adaptor path, pass for pass.
+    const smarttag::Tagger tagger;
+    // The adaptor path twice: on paragraphs cut and converted beforehand, and
+    // from the UTF-8 documents (cut, converted, then recognized), as
+    // smarttag-host runs it.
+    std::vector<double> facadeSeconds, adaptorSeconds, adaptorFromTextSeconds;
+    std::size_t facadeCitations = 0;
+    for (int pass = 0; pass < passes; ++pass) {
+        double start = CpuSeconds();
+        for (const _bstr_t& text : texts) RecognizeParagraph(*adaptor, text);
+        adaptorSeconds.push_back(CpuSeconds() - start);
+        start = CpuSeconds();
+        for (const std::string& document : documents)
+            for (const auto& paragraph : smarttag::api::SplitParagraphs(document))
+                RecognizeParagraph(*adaptor, _bstr_t(paragraph.text.c_str()));
+        adaptorFromTextSeconds.push_back(CpuSeconds() - start);
+        std::size_t found = 0;
+        start = CpuSeconds();
+        for (const std::string& document : documents) found += tagger.FindCitations(document).size();
+        facadeSeconds.push_back(CpuSeconds() - start);
+        facadeCitations = found;
+    }
+    const double facade = Median(facadeSeconds), adaptorPath = Median(adaptorSeconds),
+                 adaptorFromText = Median(adaptorFromTextSeconds);
+
     const double search = Median(searchSeconds), normalize = Median(normalizeSeconds);
     std::printf("files              %zu (%zu bytes)\n", files.size(), bytes);
     std::printf("paragraphs         %zu\n", texts.size());
@@ -305,6 +336,10 @@ int main(int argc, char** argv) {
                 (citationAlone - search - normalize) * 1e3, 100 * (citationAlone - search - normalize) / total,
                 securityAlone * 1e3, 100 * securityAlone / total, (total - citationAlone - securityAlone) * 1e3,
                 100 * (total - citationAlone - securityAlone) / total);
+    std::printf("FindCitations      %.3f ms, %.2f M chars/s (%zu citations); in the same passes the adaptor path "
+                "%.3f ms (%+.1f%%), from the documents %.3f ms (%+.1f%%)\n",
+                facade * 1e3, double(chars) / facade / 1e6, facadeCitations, adaptorPath * 1e3,
+                100 * (facade / adaptorPath - 1), adaptorFromText * 1e3, 100 * (facade / adaptorFromText - 1));
     std::printf("resident memory    %ld KiB after set-up, peak %ld KiB at set-up, peak %ld KiB at the end\n",
                 baselineRss, baselinePeak, PeakRssKiB());
     return 0;

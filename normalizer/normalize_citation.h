@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/export.h"
+
 namespace Veltra::Penwork::Recognizer {
 
 // The longest candidate the driver looks at, in bytes. No citation comes near
@@ -38,7 +40,7 @@ constexpr std::size_t kMaxCandidateLength = 4096;
 //       document-identifier shapes;
 //       false with `citation` = the prepared text cleaned up (CleanFallback)
 //       and `category` untouched when the grammar refuses it.
-bool NormalizeCitation(std::string& citation, std::string& category);
+SMARTTAG_EXPORT bool NormalizeCitation(std::string& citation, std::string& category);
 
 class ReporterCatalogue;
 

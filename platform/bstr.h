@@ -14,16 +14,17 @@
 // failure scope has no effect, so tests that need them skip themselves.
 #pragma once
 
+#include "platform/export.h"
 #include "platform/wintypes.h"
 
 #if !defined(_WIN32)
 
-BSTR SysAllocString(const OLECHAR* psz);
-BSTR SysAllocStringLen(const OLECHAR* strIn, UINT ui);
-BSTR SysAllocStringByteLen(const char* psz, UINT len);
-void SysFreeString(BSTR bstrString);
-UINT SysStringLen(BSTR pbstr);
-UINT SysStringByteLen(BSTR bstr);
+SMARTTAG_EXPORT BSTR SysAllocString(const OLECHAR* psz);
+SMARTTAG_EXPORT BSTR SysAllocStringLen(const OLECHAR* strIn, UINT ui);
+SMARTTAG_EXPORT BSTR SysAllocStringByteLen(const char* psz, UINT len);
+SMARTTAG_EXPORT void SysFreeString(BSTR bstrString);
+SMARTTAG_EXPORT UINT SysStringLen(BSTR pbstr);
+SMARTTAG_EXPORT UINT SysStringByteLen(BSTR bstr);
 
 #endif  // !_WIN32
 

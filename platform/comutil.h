@@ -17,6 +17,7 @@
 #pragma once
 
 #include "platform/bstr.h"
+#include "platform/export.h"
 #include "platform/wintypes.h"
 
 #if defined(_WIN32)
@@ -31,7 +32,7 @@
 
 #include <atomic>
 
-class _com_error {
+class SMARTTAG_EXPORT _com_error {
 public:
     explicit _com_error(HRESULT hr) noexcept : hr_(hr) {}
     HRESULT Error() const noexcept { return hr_; }
@@ -42,16 +43,16 @@ private:
     HRESULT hr_;
 };
 
-[[noreturn]] void _com_issue_error(HRESULT hr);
+[[noreturn]] SMARTTAG_EXPORT void _com_issue_error(HRESULT hr);
 
 namespace _com_util {
 // A new BSTR holding `src` converted from the ANSI code page (null for null).
-BSTR ConvertStringToBSTR(const char* src);
+SMARTTAG_EXPORT BSTR ConvertStringToBSTR(const char* src);
 // A new[]-allocated ANSI copy of the whole BSTR (null for null).
-char* ConvertBSTRToString(BSTR src);
+SMARTTAG_EXPORT char* ConvertBSTRToString(BSTR src);
 }  // namespace _com_util
 
-class _bstr_t {
+class SMARTTAG_EXPORT _bstr_t {
 public:
     _bstr_t() noexcept : data_(nullptr) {}
     _bstr_t(const _bstr_t& other) noexcept;
@@ -69,8 +70,8 @@ public:
 
     _bstr_t& operator+=(const _bstr_t& s);
     _bstr_t operator+(const _bstr_t& s) const;
-    friend _bstr_t operator+(const char* s1, const _bstr_t& s2);
-    friend _bstr_t operator+(const OLECHAR* s1, const _bstr_t& s2);
+    friend SMARTTAG_EXPORT _bstr_t operator+(const char* s1, const _bstr_t& s2);
+    friend SMARTTAG_EXPORT _bstr_t operator+(const OLECHAR* s1, const _bstr_t& s2);
 
     operator const OLECHAR*() const noexcept { return data_ ? data_->wide : nullptr; }
     operator OLECHAR*() const noexcept { return data_ ? data_->wide : nullptr; }

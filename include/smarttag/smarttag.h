@@ -41,7 +41,10 @@
 //     at line 3, byte 7)").
 //   - std::length_error for a document longer than kMaxDocumentBytes.
 //   - std::invalid_argument from the Tagger constructor for unusable options.
-//   - std::bad_alloc when memory runs out.
+//   - std::bad_alloc when memory runs out, inside the recognizers too (the
+//     add-in's adaptor catches failures there and carries on, which costs
+//     Office the paragraph's remaining tags; here the call fails instead).
+//   - std::runtime_error for any other failure inside the recognizers.
 // Normalize never throws for any input but std::bad_alloc: text that is not
 // UTF-8 is converted with U+FFFD for the bad bytes, and a candidate longer than
 // kMaxCandidateBytes is simply refused (ok == false).
@@ -70,7 +73,7 @@ constexpr std::size_t kMaxCandidateBytes = 4096;
 // The library's version, "MAJOR.MINOR.PATCH"; the same as SMARTTAG_VERSION.
 SMARTTAG_API const char* VersionString() noexcept;
 
-class InvalidDocument : public std::invalid_argument {
+class SMARTTAG_API InvalidDocument : public std::invalid_argument {
 public:
     using std::invalid_argument::invalid_argument;
 };

@@ -12,6 +12,7 @@
 #include "api/document.h"
 #include "normalizer/normalize_citation.h"
 #include "smarttag/smarttag.h"
+#include "tests/support/platform_facilities.h"
 #include "tests/tools/host_process.h"
 
 namespace {
@@ -158,6 +159,48 @@ TEST(Tagger, RefusesBadInputWithClearErrors) {
     EXPECT_THROW(smarttag::Tagger{options}, std::invalid_argument);
     EXPECT_TRUE(smarttag::FindCitations("").empty());
     EXPECT_TRUE(smarttag::FindCitations("\xEF\xBB\xBF").empty());
+}
+
+// Running out of memory anywhere, inside the adaptor included (which logs and
+// carries on, as Office needs), gives std::bad_alloc or a runtime error: never
+// a shorter or different answer, never an exception of another kind.
+TEST(Tagger, RunningOutOfStringsFailsTheCallInsteadOfLosingTags) {
+    SMARTTAG_REQUIRE_ALLOCATION_COUNTERS();
+    const std::string document = "410 U.S. 113 and 5 F.3d 77\n\nIBM US Equity\n";
+    const smarttag::Tagger tagger;
+    const std::vector<smarttag::Tag> expected = tagger.Find(document);
+    ASSERT_EQ(expected.size(), 3u);
+    int failed = 0;
+    for (long succeed = 0;; ++succeed) {
+        bool threw = false;
+        std::vector<smarttag::Tag> found;
+        {
+            smarttag::platform::ScopedBstrAllocationFailure failure(succeed);
+            try {
+                found = tagger.Find(document);
+            } catch (const std::bad_alloc&) {
+                threw = true;
+            } catch (const std::runtime_error&) {
+                threw = true;
+            }
+        }
+        if (threw) {
+            ++failed;
+            continue;
+        }
+        ASSERT_EQ(found.size(), expected.size()) << "with " << succeed << " strings";
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            EXPECT_EQ(found[i].name, expected[i].name) << succeed;
+            ASSERT_EQ(found[i].properties.size(), expected[i].properties.size()) << succeed;
+            for (std::size_t p = 0; p < found[i].properties.size(); ++p)
+                EXPECT_EQ(found[i].properties[p].value, expected[i].properties[p].value) << succeed;
+        }
+        break;  // enough strings for the whole call
+    }
+    EXPECT_GT(failed, 5);
+    // And a tagger cannot be built without strings.
+    smarttag::platform::ScopedBstrAllocationFailure none(0);
+    EXPECT_THROW(smarttag::Tagger(), std::bad_alloc);
 }
 
 TEST(Tagger, ThreadsSharingOneTaggerGetTheSameAnswers) {

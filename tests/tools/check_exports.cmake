@@ -1,6 +1,10 @@
-# Fails when the shared library exports a function that is neither a factory
-# nor part of the C++ interface in include/smarttag/.
+# Fails when the shared library exports a function that is not meant for
+# callers, or lacks one they need. Intended: the factories; the C++ interface
+# in include/smarttag/ and the C interface (smarttag_*); and what a caller of
+# the factories needs besides: the citation normalizer, _bstr_t and
+# _com_error with their support functions, and the BSTR allocation functions.
 # Usage: cmake -DLIBRARY=<path> -DNM=<nm> -P check_exports.cmake
+cmake_policy(SET CMP0057 NEW)
 execute_process(COMMAND ${NM} -D -C --defined-only ${LIBRARY}
                 OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
@@ -8,18 +12,33 @@ if(NOT status EQUAL 0)
 endif()
 string(REPLACE "\n" ";" lines "${symbols}")
 set(factories 0)
+set(found "")
 foreach(line ${lines})
   if(line MATCHES "^[0-9a-f]+ T (.*)$")
     set(name "${CMAKE_MATCH_1}")
     if(name MATCHES "^Veltra::Penwork::Recognizer::[A-Za-z0-9_]+::(Ctor|Factory)\\(")
       math(EXPR factories "${factories} + 1")
     elseif(name MATCHES "^smarttag::(Normalize|FindCitations|FindSecurities|VersionString|Tagger::)")
+      list(APPEND found cxx)
+    elseif(name MATCHES "^smarttag_[a-z_]+$")
+      list(APPEND found c)
+    elseif(name MATCHES "^Veltra::Penwork::Recognizer::NormalizeCitation\\(")
+      list(APPEND found normalizer)
+    elseif(name MATCHES "^(_bstr_t::|_com_error::|_com_util::|_com_issue_error\\(|operator\\+\\([^,]*, _bstr_t const&\\))")
+      list(APPEND found bstr)
+    elseif(name MATCHES "^Sys(AllocString|AllocStringLen|AllocStringByteLen|FreeString|StringLen|StringByteLen)\\(")
+      list(APPEND found sys)
     else()
       message(SEND_ERROR "unexpected export: ${name}")
     endif()
   endif()
 endforeach()
-if(factories LESS 3)
-  message(FATAL_ERROR "expected at least the three recognizer-side factories, found ${factories}")
+if(factories LESS 9)
+  message(FATAL_ERROR "expected the nine factories, found ${factories}")
 endif()
+foreach(part cxx c normalizer bstr sys)
+  if(NOT part IN_LIST found)
+    message(SEND_ERROR "no export of the part '${part}' a caller needs")
+  endif()
+endforeach()
 message(STATUS "${factories} exported factories")
