@@ -539,6 +539,7 @@ Result Process(const Options& options, Worker& worker, const Invoker* invoker, c
     if (invoker)
         for (Tag& tag : tags) InvokeOnTag(*invoker->action, *invoker->action2, options.invoke, *invoker->journal, tag);
     worker.err = nullptr;
+    worker.journal->lines.clear();  // echoed already; kept per document only
     result.tags = tags.size();
     if (options.format == "jsonl") {
         result.out = JsonLines(document, tags, options.offsets);
