@@ -17,9 +17,17 @@
 // as ANSI bytes as they stand) and results are written as UTF-8. A line ending
 // in CR LF loses both; a last line without a line end is a candidate too.
 //
-// Exit status: 0; 1 when a file could not be read (the others are still
-// processed); 2 for a bad command line.
+// Output is flushed per input file; a write error (full disk, closed pipe)
+// stops the run with a message.
+//
+// Exit status: 0 when every file was read and all output written; 1 when a
+// file could not be read (it is reported and the others are still processed)
+// or when the output could not be written; 2 for a bad command line.
+#include <cerrno>
 #include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -30,6 +38,7 @@
 
 #include "normalizer/normalize_citation.h"
 #include "platform/codepage.h"
+#include "smarttag/version.h"
 
 namespace po = boost::program_options;
 namespace platform = smarttag::platform;
@@ -78,12 +87,18 @@ void Normalize(const std::string& line, const Options& options, Totals& totals, 
     }
 }
 
-void NormalizeStream(std::istream& in, const Options& options, Totals& totals, std::ostream& out) {
+// False when the output could not be written; `readError` is set when `in`
+// failed before its end.
+bool NormalizeStream(std::istream& in, const Options& options, Totals& totals, std::ostream& out,
+                     bool& readError) {
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         Normalize(line, options, totals, out);
+        if (!out) return false;
     }
+    readError = in.bad();
+    return bool(out.flush());
 }
 
 // Returns false when the program should stop with `exitCode`.
@@ -91,6 +106,7 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
     po::options_description visible("citenorm [options] [FILE...]\n\nOptions");
     visible.add_options()
         ("help,h", "show this help")
+        ("version", "show the version")
         ("json", po::bool_switch(&options.json), "one JSON object per line (input, ok, citation, category)")
         ("stats", po::bool_switch(&options.stats), "summary on standard error");
     po::options_description all;
@@ -100,7 +116,8 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
 
     po::variables_map vm;
     try {
-        po::store(po::command_line_parser(argc, argv).options(all).positional(positional).run(), vm);
+        const int style = po::command_line_style::default_style & ~po::command_line_style::allow_guessing;
+        po::store(po::command_line_parser(argc, argv).options(all).positional(positional).style(style).run(), vm);
         po::notify(vm);
     } catch (const po::error& e) {
         std::cerr << "citenorm: " << e.what() << "\n" << visible;
@@ -108,8 +125,17 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
         return false;
     }
     if (vm.count("help")) {
-        std::cout << visible;
-        exitCode = 0;
+        std::cout << visible
+                  << "\nExit status: 0 when every file was read and all output written; 1 when a file\n"
+                     "could not be read (the others are still processed) or the output could not be\n"
+                     "written; 2 for a bad command line.\n"
+                  << std::flush;
+        exitCode = std::cout ? 0 : 1;
+        return false;
+    }
+    if (vm.count("version")) {
+        std::cout << "citenorm " SMARTTAG_VERSION "\n" << std::flush;
+        exitCode = std::cout ? 0 : 1;
         return false;
     }
     return true;
@@ -118,6 +144,10 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if !defined(_WIN32)
+    // A closed pipe is a write error like any other, reported and not fatal.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     Options options;
     int exitCode = 0;
     if (!ParseOptions(argc, argv, options, exitCode)) return exitCode;
@@ -126,19 +156,32 @@ int main(int argc, char** argv) {
     Totals totals;
     if (options.files.empty()) options.files.push_back("-");
     for (const std::string& file : options.files) {
+        bool readError = false, written = true;
+        std::error_code code;
         if (file == "-") {
-            NormalizeStream(std::cin, options, totals, std::cout);
-            continue;
-        }
-        std::ifstream in(file, std::ios::binary);
-        if (!in) {
-            std::cerr << "citenorm: cannot read " << file << '\n';
+            written = NormalizeStream(std::cin, options, totals, std::cout, readError);
+        } else if (std::filesystem::is_directory(file, code)) {
+            std::cerr << "citenorm: " << file << ": " << std::strerror(EISDIR) << '\n';
             exitCode = 1;
             continue;
+        } else {
+            std::ifstream in(file, std::ios::binary);
+            if (!in) {
+                std::cerr << "citenorm: cannot read " << file << '\n';
+                exitCode = 1;
+                continue;
+            }
+            written = NormalizeStream(in, options, totals, std::cout, readError);
         }
-        NormalizeStream(in, options, totals, std::cout);
+        if (!written) {
+            std::cerr << "citenorm: cannot write the output: " << std::strerror(errno) << '\n';
+            return 1;
+        }
+        if (readError) {
+            std::cerr << "citenorm: cannot read " << file << '\n';
+            exitCode = 1;
+        }
     }
-    std::cout.flush();
 
     if (options.stats) {
         const double seconds = std::chrono::duration<double>(totals.spent).count();
@@ -148,6 +191,5 @@ int main(int argc, char** argv) {
                   << "inputs per second: "
                   << static_cast<unsigned long>(seconds > 0 ? double(totals.inputs) / seconds : 0.0) << '\n';
     }
-    if (!std::cout) exitCode = 1;
     return exitCode;
 }

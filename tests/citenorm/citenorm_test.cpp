@@ -92,4 +92,36 @@ TEST(CitenormTest, StandardInputStatisticsAndUnreadableFiles) {
     EXPECT_NE(RunCitenorm("--no-such-option").status, 0);
 }
 
+TEST(CitenormTest, CommandLineConventionsAndFailuresAreReported) {
+    const CitenormRun version = RunCitenorm("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("citenorm ", 0), 0u) << version.out;
+    // Options are spelled out, never guessed from a prefix.
+    EXPECT_EQ(RunCitenorm("--js " + smarttag_test::NullDevice()).status, 2);
+    EXPECT_NE(RunCitenorm("--help").out.find("Exit status"), std::string::npos);
+
+    const std::string input = WriteFile("citenorm_dir_run.txt", "410 U.S. 113\n");
+    const CitenormRun directory = RunCitenorm(smarttag_test::ShellQuote(::testing::TempDir()) + " " + input);
+    EXPECT_EQ(directory.status, 1);
+    EXPECT_EQ(Lines(directory.out).size(), 1u);
+    EXPECT_NE(directory.err.find("citenorm: "), std::string::npos) << directory.err;
+}
+
+#if !defined(_WIN32)
+TEST(CitenormTest, OutputThatCannotBeWrittenFailsTheRun) {
+    std::string many;
+    for (int i = 0; i < 5000; ++i) many += "410 U.S. 113\n";
+    const std::string input = WriteFile("citenorm_many.txt", many);
+    const CitenormRun full = RunCitenorm(smarttag_test::ShellQuote(input) + " > /dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("cannot write"), std::string::npos) << full.err;
+    // A reader that goes away early: the run stops with a write error, not
+    // killed by a signal and not reported as a success.
+    const CitenormRun closed =
+        smarttag_test::RunCommand("( { " + smarttag_test::ShellQuote(CITENORM_PATH) + " " +
+                                  smarttag_test::ShellQuote(input) + "; echo status $? >&2; } | head -c 1 >/dev/null )");
+    EXPECT_NE(closed.err.find("status 1"), std::string::npos) << closed.err;
+}
+#endif
+
 }  // namespace

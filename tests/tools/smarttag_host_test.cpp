@@ -85,12 +85,22 @@ TEST(SmarttagHostTest, FilesThatAreNotReadableTextAreReportedAndTheOthersStillPr
                                 ansi.path() + " " + smarttag_test::ShellQuote(directory) + " " + utf16.path() + " " + empty.path() + " " +
                                 good.path());
     EXPECT_EQ(run.status, 1);
-    // Only the good file's tags, once for each time it was named: nothing of
-    // a rejected file is printed, not even the tags before its fault.
+    // The good file's tags, once for each time it was named, and one error
+    // record for each rejected file in its place: nothing else of a rejected
+    // file is printed, not even the tags before its fault.
     const auto lines = JsonLines(run.out);
-    ASSERT_EQ(lines.size(), 2u) << run.out;
-    EXPECT_EQ(lines[0]["file"], good.path());
-    EXPECT_EQ(lines[1]["file"], good.path());
+    const std::vector<std::string> order = {good.path(), nul.path(),   missing,    ansi.path(),
+                                            directory,   utf16.path(), good.path()};
+    ASSERT_EQ(lines.size(), order.size()) << run.out;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        EXPECT_EQ(lines[i]["file"], order[i]) << i;
+        const bool bad = i != 0 && i + 1 != order.size();
+        EXPECT_EQ(lines[i].contains("error"), bad) << i;
+        EXPECT_EQ(lines[i].contains("name"), !bad) << i;
+        if (bad) {
+            EXPECT_TRUE(Contains(run.err, order[i] + ": " + lines[i]["error"].get<std::string>())) << i;
+        }
+    }
 
     EXPECT_TRUE(Contains(run.err, nul.path() + ": not text (NUL byte at line 3, byte 4)")) << run.err;
     EXPECT_TRUE(Contains(run.err, missing + ": No such file or directory")) << run.err;
@@ -145,7 +155,7 @@ TEST(SmarttagHostTest, Utf8IsCheckedSequenceBySequence) {
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string& path = files[i]->path();
         int tags = 0;
-        for (const auto& line : lines) tags += line["file"] == path;
+        for (const auto& line : lines) tags += line["file"] == path && !line.contains("error");
         EXPECT_EQ(tags, cases[i].text ? 1 : 0) << "case " << i;
         EXPECT_EQ(Contains(run.err, path + ": not UTF-8 text (byte "), !cases[i].text) << "case " << i;
         if (!cases[i].text) {
