@@ -254,3 +254,18 @@ def test_threads_at_once_give_one_threads_answers(example_files, request):
         results = list(pool.map(work, [0, 1, 2, 3, 5, 7, 11, 13]))
     for result in results:
         assert result == expected
+
+
+def test_install_puts_the_module_where_python_finds_it(tmp_path):
+    cache = (BUILD / "CMakeCache.txt").read_text()
+    folder = cache.split("SMARTTAG_PYTHON_INSTALL_DIR:STRING=", 1)[1].splitlines()[0]
+    prefix = cache.split("CMAKE_INSTALL_PREFIX:PATH=", 1)[1].splitlines()[0]
+    if prefix in ("/usr", "/usr/local"):  # the interpreter's own search path, without PYTHONPATH
+        assert f"{prefix}/{folder}" in sys.path
+    subprocess.run(["cmake", "--install", str(BUILD), "--prefix", str(tmp_path), "--component", "python"],
+                   check=True, capture_output=True)
+    installed = tmp_path / folder
+    assert (installed / "smarttag.pyi").is_file()
+    out = subprocess.run([sys.executable, "-c", "import smarttag; print(smarttag.__file__, smarttag.normalize('410 U.S. 113').ok)"],
+                         capture_output=True, text=True, check=True, env={"PYTHONPATH": str(installed)}).stdout
+    assert out.startswith(str(installed)) and out.endswith(" True\n")
