@@ -44,10 +44,13 @@ Text TextArgument(py::handle object, const char* what) {
             PyErr_Clear();
             const Py_ssize_t length = PyUnicode_GetLength(raw);
             Py_ssize_t at = 0;
-            while (at < length && !(PyUnicode_ReadChar(raw, at) >= 0xD800 && PyUnicode_ReadChar(raw, at) <= 0xDFFF))
-                ++at;
+            Py_UCS4 unit = 0;
+            for (; at < length; ++at) {
+                unit = PyUnicode_ReadChar(raw, at);
+                if (unit >= 0xD800 && unit <= 0xDFFF) break;
+            }
             char code[8];
-            std::snprintf(code, sizeof code, "%04X", at < length ? static_cast<unsigned>(PyUnicode_ReadChar(raw, at)) : 0u);
+            std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(unit));
             throw py::value_error(std::string(what) + " holds a lone surrogate (U+" + code + " at index " +
                                   std::to_string(at) + "), which is not text and has no UTF-8 form");
         }
@@ -182,13 +185,13 @@ py::list FindCitations(const smarttag::Tagger* tagger, py::handle document) {
     return ToList(std::move(found), text.bytes);
 }
 
-py::list FindSecurities(const smarttag::Tagger& tagger, py::handle document) {
+py::list FindSecurities(const smarttag::Tagger& tagger, const py::object& document) {
     const Text text = TextArgument(document, "the document");
     auto found = WithoutGil([&] { return tagger.FindSecurities(text.utf8); });
     return ToList(std::move(found), text.bytes);
 }
 
-py::list FindTags(const smarttag::Tagger& tagger, py::handle document) {
+py::list FindTags(const smarttag::Tagger& tagger, const py::object& document) {
     const Text text = TextArgument(document, "the document");
     auto found = WithoutGil([&] { return tagger.Find(text.utf8); });
     return ToList(std::move(found), text.bytes);
@@ -306,7 +309,8 @@ PYBIND11_MODULE(smarttag, m) {
             "canonical", [](const Citation& c) { return c.value.canonical; },
             "The canonical form, e.g. '410 us 113' (the smart tag's Citation property).")
         .def_property_readonly(
-            "category", [](const Citation& c) { return c.value.category; }, "The normalizer's category, e.g. 'USReport'.")
+            "category", [](const Citation& c) { return c.value.category; },
+            "The normalizer's category, e.g. 'USReport'.")
         .def_property_readonly(
             "volume", [](const Citation& c) { return c.value.volume; },
             "The volume of a volume-reporter-page canonical form ('410'), else ''.")
@@ -386,7 +390,8 @@ PYBIND11_MODULE(smarttag, m) {
         .def(py::pickle(
             [](const Tag& t) {
                 py::list properties;
-                for (const smarttag::Property& p : t.value.properties) properties.append(py::make_tuple(p.key, p.value));
+                for (const smarttag::Property& p : t.value.properties)
+                    properties.append(py::make_tuple(p.key, p.value));
                 return py::make_tuple(t.value.type, t.value.name, t.value.matchedText, SpanState(t.value.span),
                                       properties, t.bytes);
             },
@@ -422,7 +427,7 @@ PYBIND11_MODULE(smarttag, m) {
              "Every tag the add-in would commit for the document, in document order (within a paragraph: "
              "citations, then securities).")
         .def(
-            "find_citations", [](const smarttag::Tagger& t, py::handle d) { return FindCitations(&t, d); },
+            "find_citations", [](const smarttag::Tagger& t, const py::object& d) { return FindCitations(&t, d); },
             py::arg("document"), "The case citations in the document, in document order.")
         .def("find_securities", &FindSecurities, py::arg("document"),
              "The securities in the document, in document order.")
@@ -438,7 +443,7 @@ PYBIND11_MODULE(smarttag, m) {
 
     m.def(
         "normalize",
-        [](py::handle text) {
+        [](const py::object& text) {
             const Text candidate = TextArgument(text, "the candidate");
             RequireUtf8(candidate, "the candidate");
             return WithoutGil([&] { return smarttag::Normalize(candidate.utf8); });
@@ -448,12 +453,13 @@ PYBIND11_MODULE(smarttag, m) {
         "Normalized(ok=True, citation='410 us 113', category='USReport').");
 
     m.def(
-        "find_citations", [](py::handle document) { return FindCitations(nullptr, document); }, py::arg("document"),
+        "find_citations", [](const py::object& document) { return FindCitations(nullptr, document); },
+        py::arg("document"),
         "The case citations in the document, in document order, with the default options.");
 
     m.def(
         "find_securities",
-        [](py::handle document, py::handle sectors) {
+        [](const py::object& document, const py::object& sectors) {
             const Text text = TextArgument(document, "the document");
             const std::vector<std::string> words = SectorsArgument(sectors);
             auto found = WithoutGil([&] { return smarttag::FindSecurities(text.utf8, words); });
