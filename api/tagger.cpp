@@ -97,13 +97,13 @@ Tagger::Tagger(Options options) {
     }
     CheckUtf8(options.prefix, "the tag-name prefix");
     auto impl = std::make_shared<Impl>();
-    boost::shared_ptr<RecognizerCitationImpl> citation;
-    try {
-        citation = api::CitationRecognizerFor(options.catalogue);
-    } catch (const CatalogueUpdateError& e) {
-        throw std::invalid_argument(std::string("catalogue update: ") + e.what());
-    }
     Translated([&] {
+        boost::shared_ptr<RecognizerCitationImpl> citation;
+        try {
+            citation = api::CitationRecognizerFor(options.catalogue);
+        } catch (const CatalogueUpdateError& e) {
+            throw std::invalid_argument(std::string("catalogue update: ") + e.what());
+        }
         impl->adaptor = SmartTag2RecognizerAdaptorImpl::Ctor(
             api::StandardRecognizers(options.sectors, citation), api::WideText(options.prefix),
             boost::make_shared<api::AlwaysEnabled>(), boost::make_shared<FailureLog>());

@@ -10,6 +10,10 @@ jobs="$(nproc)"
 
 scripts/build.sh release
 (cd build && ctest --output-on-failure --parallel "$jobs")
+# The Python module (Debian's python3 and pytest), then outside programs built
+# against an installed copy of build/.
+PYTHONPATH=build/python SMARTTAG_BUILD_DIR=build /usr/bin/python3 -m pytest -q -p no:cacheprovider python/tests
+scripts/consumer-test.sh
 
 if [ "${1:-}" != "--fast" ]; then
   scripts/build.sh sanitize
