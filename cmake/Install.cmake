@@ -22,7 +22,7 @@ set(_addin_headers
   actions/action.h actions/terminal_command_action.h actions/transparency_command_action.h actions/ui_invoke_actions.h
   adaptors/action_adaptor.h adaptors/action_mirror.h adaptors/host/host_objects.h adaptors/host/vutil.h
   adaptors/recognizer_adaptor.h adaptors/recognizer_mirror.h adaptors/tag_types.h
-  normalizer/normalize_citation.h
+  normalizer/catalogue_update.h normalizer/normalize_citation.h normalizer/reporter_catalogue.h normalizer/sorted_table.h
   platform/bstr.h platform/comutil.h platform/export.h platform/office_smarttag.h platform/wintypes.h
   recognizers/citation_recognizer.h recognizers/recognizer.h recognizers/security_recognizer.h
   recognizers/transparency_recognizer.h)
