@@ -220,6 +220,9 @@ TEST(HostStreamingTest, TwoProcessesWritingOnePipeGiveOnlyWholeLines) {
 #endif
 
 TEST(HostStreamingTest, CommandLineConventions) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "the option values with '|' and empty ones do not pass through cmd.exe as the test quotes them";
+#endif
     const TempFile document("conventions.txt", "IBM US Equity\n");
     const HostRun version = RunHost("--version");
     EXPECT_EQ(version.status, 0);
