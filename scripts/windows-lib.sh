@@ -85,8 +85,7 @@ run_wine_tests() {
          /^\[==========\] [0-9]+ tests? from .* ran/ { ran += $2 }
          /^\[  PASSED  \] [0-9]+ tests?\./ { passed += $4 }
          /^\[  SKIPPED \] [0-9]+ tests?[,.]/ { skipped += $4 }
-         /^\[  FAILED  \] [0-9]+ tests?,/ { failed += $4 }
-         END { printf "== %s-bit test cases under Wine: %d run, %d passed, %d skipped, %d failed\n", bits, ran, passed, skipped, failed }' "$log"
+         END { printf "== %s-bit test cases under Wine: %d run, %d passed, %d skipped, %d failed\n", bits, ran, passed, skipped, ran - passed - skipped }' "$log"
     awk '/: Skipped$/ { getline; print }' "$log" | sort | uniq -c | sed "s/^ */== ${bits}-bit skipped: /"
   fi
   if [ "$status" != 0 ]; then
