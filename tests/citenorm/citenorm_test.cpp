@@ -98,7 +98,9 @@ TEST(CitenormTest, CommandLineConventionsAndFailuresAreReported) {
     EXPECT_EQ(version.out.rfind("citenorm ", 0), 0u) << version.out;
     // Options are spelled out, never guessed from a prefix.
     EXPECT_EQ(RunCitenorm("--js " + smarttag_test::NullDevice()).status, 2);
-    EXPECT_NE(RunCitenorm("--help").out.find("Exit status"), std::string::npos);
+    const CitenormRun help = RunCitenorm("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Exit status"), std::string::npos) << "out: " << help.out << "\nerr: " << help.err;
 
     const std::string input = WriteFile("citenorm_dir_run.txt", "410 U.S. 113\n");
     const CitenormRun directory = RunCitenorm(smarttag_test::ShellQuote(::testing::TempDir()) + " " + input);

@@ -24,7 +24,11 @@ if [ "\$1" = -N ]; then
   exit 0
 fi
 for arg; do
-  case "\$arg" in -E) excluded=1 ;; '^(test_wine)\$') [ -n "\${excluded:-}" ] && wine_excluded=1 ;; esac
+  case "\$arg" in
+    -E) excluded=1 ;;
+    '^(test_wine)\$') [ -n "\${excluded:-}" ] && wine_excluded=1 ;;
+    --rerun-failed) echo "ran test_wine again"; exit "\${RERUN_STATUS:-\$WINE_STATUS}" ;;
+  esac
 done
 if [ -n "\${wine_excluded:-}" ]; then echo "ran dll_check"; exit "\${HOST_STATUS:-0}"; fi
 echo "ran test_wine and dll_check"
@@ -36,6 +40,7 @@ else
   # As --gtest_brief prints it: the failing case by name, no list of failures.
   printf '%s\n' '[  FAILED  ] Suite.Case (1 ms)' '[==========] 3 tests from 1 test suite ran. (1 ms total)' \\
     '[  PASSED  ] 2 tests.' >Testing/Temporary/LastTest.log
+  echo '1:test_wine' >Testing/Temporary/LastTestsFailed.log
 fi
 exit "\$WINE_STATUS"
 FAKE
@@ -87,6 +92,12 @@ SMARTTAG_WINE_SKIP= WINE_STATUS=8 bitness 64 "$work/wine"
 grep -q '^ran test_wine and dll_check' <<<"$out" || fail "not every test ran: $out"
 grep -q '64-bit test cases under Wine: 3 run, 2 passed, 0 skipped, 1 failed' <<<"$out" || fail "failure totals: $out"
 grep -q 'FAILED (ctest exit status 8)' <<<"$out" || fail "failure not named: $out"
+grep -q '^ran test_wine again' <<<"$out" || fail "the failing program was not run again: $out"
+# One that fails among the others and passes alone is named, and passes.
+SMARTTAG_WINE_SKIP= WINE_STATUS=8 RERUN_STATUS=0 bitness 64 "$work/wine"
+[ "$status" = 0 ] || fail "a program that passed when run again failed the step: $out"
+grep -q '^== 64-bit passed when run again alone: test_wine' <<<"$out" || fail "the second run not reported: $out"
+grep -q '3 run, 2 passed, 0 skipped, 1 failed' <<<"$out" || fail "totals not the first run's: $out"
 SMARTTAG_WINE_SKIP= WINE_STATUS=0 bitness 64 "$work/wine"
 [ "$status" = 0 ] || fail "passing tests returned $status: $out"
 grep -q '3 run, 2 passed, 1 skipped, 0 failed' <<<"$out" || fail "pass totals: $out"
