@@ -14,7 +14,8 @@
 # bitness is still built and its DLL's imports checked, one line says why its
 # tests did not run, and that is not a failure. SMARTTAG_WINE_SKIP=32 (or 64,
 # or 32,64) takes that path on purpose. Where the probe runs, a failing test
-# fails the script.
+# fails the script; a test program that fails is first run once more on its
+# own, and one that then passes is named in the output and does not.
 #
 # The unpacked Boost sources (Regex and Program_options are compiled from
 # Debian's source package) are kept between runs in SMARTTAG_WINDOWS_CACHE
