@@ -77,11 +77,11 @@ report_not_run() {
 # in BUILD_DIR and prints GoogleTest's totals over all programs with the
 # reasons for skips. Returns CTest's status: a failing test fails the step.
 #
-# Programs that failed are run once more, one at a time. Under Wine a
-# program now and then loses a child's output or start-up while the other
-# programs load the machine; one that passes alone is named as such and does
-# not fail the step, one that fails again does. The totals are the first
-# run's.
+# Programs that failed are run once more, one at a time: under Wine, with the
+# other programs loading the machine, a test that starts child processes has
+# been seen to fail once and pass on every run before and after. One that
+# passes alone is named as such and does not fail the step, one that fails
+# again does. The totals are the first run's.
 run_wine_tests() {
   local bits="$1" build="$2" status=0 log failed_log again
   failed_log="$build/Testing/Temporary/LastTestsFailed.log"
