@@ -7,6 +7,7 @@ packages=(
   libboost-dev libboost-regex-dev libboost-program-options-dev
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev pkg-config
   pybind11-dev python3-pybind11 python3-dev python3-pytest python3-dask python3-distributed
+  chromium
 )
 
 missing=()
