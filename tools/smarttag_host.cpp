@@ -93,13 +93,14 @@
 #include "recognizers/citation_recognizer.h"
 #include "recognizers/security_recognizer.h"
 #include "recognizers/transparency_recognizer.h"
-#include "smarttag/smarttag.h"
 #include "smarttag/version.h"
+#include "tools/host_document.h"
+#include "tools/host_html.h"
 
 namespace po = boost::program_options;
 using namespace Veltra::Penwork::Recognizer;
 using smarttag::platform::OleString;
-using Json = nlohmann::ordered_json;
+using namespace smarttag::host_program;
 
 namespace {
 
@@ -112,11 +113,6 @@ const char kOptionsCaption[] = "Options...";
 // or at least this many bytes in all.
 const std::size_t kProgressFiles = 10;
 const std::uintmax_t kProgressBytes = 1u << 20;
-
-struct VerbInfo {
-    int id;
-    std::string name, caption;
-};
 
 struct Options {
     std::vector<std::string> files;
@@ -133,29 +129,14 @@ struct Options {
     std::string invoke;  // empty: invoke nothing
     bool noProgress = false;
     std::string catalogue;  // empty: the bundled update; "none": the built-in catalogue alone
-    // With --format html: the verbs the action adaptor numbers for each tag
-    // name, learnt before any document is tagged.
-    std::map<std::string, std::vector<VerbInfo>> verbsByName;
+    // With --format html: what the page needs to know of the run, the verbs
+    // the action adaptor numbers for each tag name among it, learnt before
+    // any document is tagged.
+    HtmlSettings html;
 };
 
 using smarttag::api::Paragraph;
 using smarttag::api::SplitParagraphs;
-
-// One document to tag: a file, or a line of a JSON Lines file.
-struct Document {
-    std::size_t index = 0;  // in input order
-    std::string file;       // the file it came from
-    std::size_t line = 0;   // its line there, 0 for a whole file
-    bool jsonl = false;     // named by `id` rather than by `file`
-    Json id;
-    std::string text;   // the document as given
-    std::string error;  // why it cannot be tagged; empty when it can
-    std::uintmax_t bytesRead = 0;  // of `file`, after this document
-    std::size_t fileIndex = 0;     // of `file` among the files named
-
-    // How messages name it.
-    std::string Where() const { return line ? file + ":" + std::to_string(line) : file; }
-};
 
 // What one document gives: its output lines and its lines for standard error.
 struct Result {
@@ -166,30 +147,8 @@ struct Result {
     std::uintmax_t bytesRead = 0;
     std::size_t file = 0;
     // For the summary of the HTML view.
-    std::map<std::string, std::size_t> byType;
-    std::map<std::pair<std::string, std::string>, std::size_t> byCategory;  // by kind and category
-    std::size_t overlapping = 0;  // tags not highlighted: they cross another one
-    std::string name, error;      // the document's, and why it was not tagged
-};
-
-struct Tag {
-    int paragraph;
-    std::string name;
-    int start, length;
-    smarttag::api::DocumentSpan span;
-    std::string text;
-    std::vector<std::pair<std::string, Json>> properties;
-    smarttag::platform::PropertyEntries bag;  // as committed, for invoking verbs
-    // Filled by --invoke.
-    bool invoked = false;
-    int verbId = -1;  // -1: the tag's type offers no such verb
-    HRESULT result = S_OK;
-    std::vector<std::string> received;  // what the host stand-ins were given
-};
-
-struct TypeInfo {
-    std::string name, caption;
-    std::vector<VerbInfo> verbs;
+    HtmlCounts html;
+    std::string name, error;  // the document's, and why it was not tagged
 };
 
 _bstr_t Wide(const std::string& utf8) { return _bstr_t(smarttag::platform::Utf8ToWide(utf8).c_str()); }
@@ -528,335 +487,6 @@ std::string Verbs(const std::vector<TypeInfo>& types, bool json) {
     return out.str();
 }
 
-// The HTML view: one page per run, written as the documents are done. The
-// head (styles, legend) goes out first, then one section per document with
-// its text as given and each tag a <mark> over exactly its bytes, then the
-// summary, which the styles show above the documents. Everything taken from
-// the input is escaped, and bytes that are not well-formed UTF-8 (in file
-// names, ids or messages; documents with such bytes are not tagged) are shown
-// as U+FFFD, so the page always parses as intended.
-
-// `text` with each byte that does not belong to a well-formed UTF-8 sequence
-// replaced by U+FFFD.
-std::string ValidUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (;;) {
-        const std::size_t bad = smarttag::api::FirstInvalidUtf8(text);
-        if (bad == std::string_view::npos) break;
-        out.append(text.substr(0, bad));
-        out += "\xEF\xBF\xBD";
-        text.remove_prefix(bad + 1);
-    }
-    out.append(text);
-    return out;
-}
-
-// Appends well-formed UTF-8 `text` as HTML text or as a quoted attribute
-// value. Control characters other than tab, LF and CR go as references.
-void AppendEscaped(std::string& out, std::string_view text) {
-    for (const char c : text) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            default:
-                if ((u < 0x20 && c != '\t' && c != '\n' && c != '\r') || u == 0x7F) {
-                    static const char kHex[] = "0123456789ABCDEF";
-                    out += "&#x";
-                    if (u >= 0x10) out += kHex[u >> 4];
-                    out += kHex[u & 0xF];
-                    out += ';';
-                } else {
-                    out += c;
-                }
-        }
-    }
-}
-
-// Any text, escaped: bad UTF-8 becomes U+FFFD first.
-std::string Html(std::string_view text) {
-    std::string out;
-    AppendEscaped(out, ValidUtf8(text));
-    return out;
-}
-
-// The tag type a tag name stands for: the name without the prefix.
-std::string TypeOf(const std::string& name, const Options& options) {
-    return name.compare(0, options.prefix.size(), options.prefix) == 0 ? name.substr(options.prefix.size()) : name;
-}
-
-// The kind a tag type is highlighted as (a class name of the page).
-std::string KindOf(const std::string& type, const Options& options) {
-    if (type == "Citation") return "citation";
-    if (type == "Transparency") return "transparency";
-    for (const std::string& sector : SectorWords(options))
-        if (type == sector) return "security";
-    return "other";
-}
-
-const Json* PropertyOf(const Tag& tag, const std::string& name) {
-    for (const auto& property : tag.properties)
-        if (property.first == name && property.second.is_string()) return &property.second;
-    return nullptr;
-}
-
-// What the page says about a tag.
-struct TagView {
-    std::string type, kind, canonical, category;
-};
-
-TagView ViewOf(const Tag& tag, const Options& options) {
-    TagView view;
-    view.type = TypeOf(tag.name, options);
-    view.kind = KindOf(view.type, options);
-    if (view.kind == "citation") {
-        if (const Json* citation = PropertyOf(tag, "Citation")) view.canonical = citation->get<std::string>();
-        // The tag does not carry the category: the text the recognizer
-        // normalized (the paragraph's at the tag), normalized once more.
-        view.category = smarttag::Normalize(tag.text).category;
-    } else if (const Json* sector = PropertyOf(tag, "MarketSector")) {
-        view.category = sector->get<std::string>();
-    }
-    return view;
-}
-
-std::string CategoryShown(const std::string& category) { return category.empty() ? "(none)" : category; }
-
-// The opening <mark> of `tag`, with the element id `id`. Its data-pop
-// attribute is the pop-up's text, one item a line, which the styles show.
-std::string MarkOpen(const Tag& tag, const TagView& view, const std::string& id, const Options& options) {
-    std::string pop = view.type + (view.kind == "security" ? " (security)" : "");
-    if (view.kind == "citation") pop += "\ncanonical: " + view.canonical;
-    pop += "\ncategory: " + CategoryShown(view.category);
-    for (const auto& property : tag.properties)
-        if (view.kind != "citation" && property.first != "MarketSector")
-            pop += "\n" + property.first + ": " +
-                   (property.second.is_string() ? property.second.get<std::string>() : std::string("(null)"));
-    std::string verbs;
-    const auto known = options.verbsByName.find(tag.name);
-    if (known == options.verbsByName.end() || known->second.empty()) {
-        pop += "\nverbs: (none)";
-    } else {
-        pop += "\nverbs:";
-        for (const VerbInfo& verb : known->second) {
-            pop += "\n  \xE2\x80\xA2 " + verb.caption;
-            verbs += (verbs.empty() ? "" : "|") + verb.caption;
-        }
-    }
-    std::string out = "<mark class=\"tag " + view.kind + "\" tabindex=\"0\" id=\"" + id + "\" data-name=\"" +
-                      Html(tag.name) + "\" data-type=\"" + Html(view.type) + "\"";
-    if (view.kind == "citation") out += " data-canonical=\"" + Html(view.canonical) + "\"";
-    out += " data-category=\"" + Html(view.category) + "\" data-verbs=\"" + Html(verbs) + "\" data-paragraph=\"" +
-           std::to_string(tag.paragraph) + "\" data-byte-start=\"" + std::to_string(tag.span.byteStart) +
-           "\" data-byte-length=\"" + std::to_string(tag.span.byteLength) + "\" data-pop=\"";
-    // Line breaks of the pop-up as references, which attribute values keep.
-    std::string escaped = Html(pop);
-    std::string::size_type at = 0;
-    while ((at = escaped.find('\n', at)) != std::string::npos) escaped.replace(at, 1, "&#10;"), at += 5;
-    return out + escaped + "\">";
-}
-
-// One document's section: its text as given with every tag marked. A tag
-// inside another is nested in its mark; one that crosses another's edge
-// cannot be marked and is listed below the text instead.
-std::string HtmlDocument(const Document& document, const std::vector<Tag>& tags, const Options& options,
-                         Result& result) {
-    std::vector<std::size_t> order(tags.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&tags](std::size_t a, std::size_t b) {
-        const auto& x = tags[a].span;
-        const auto& y = tags[b].span;
-        if (x.byteStart != y.byteStart) return x.byteStart < y.byteStart;
-        return x.byteLength > y.byteLength;  // the enclosing one first
-    });
-    const std::string& text = document.text;
-    const std::string section = "doc-" + std::to_string(document.index + 1);
-    std::string body;
-    std::vector<std::size_t> open;  // ends of the marks open, innermost last
-    std::vector<const Tag*> crossing;
-    std::size_t at = 0, number = 0;
-    const auto textUpTo = [&](std::size_t end) {
-        AppendEscaped(body, std::string_view(text).substr(at, end - at));
-        at = end;
-    };
-    for (const std::size_t index : order) {
-        const Tag& tag = tags[index];
-        const std::size_t start = std::min(tag.span.byteStart, text.size());
-        const std::size_t end = std::min(start + tag.span.byteLength, text.size());
-        while (!open.empty() && open.back() <= start) {
-            textUpTo(open.back());
-            body += "</mark>";
-            open.pop_back();
-        }
-        if (!open.empty() && end > open.back()) {
-            crossing.push_back(&tag);
-            continue;
-        }
-        textUpTo(start);
-        const TagView view = ViewOf(tag, options);
-        body += MarkOpen(tag, view, section + "-tag-" + std::to_string(++number), options);
-        open.push_back(end);
-        ++result.byType[view.type];
-        ++result.byCategory[{view.kind, CategoryShown(view.category)}];
-    }
-    while (!open.empty()) {
-        textUpTo(open.back());
-        body += "</mark>";
-        open.pop_back();
-    }
-    textUpTo(text.size());
-    result.overlapping = crossing.size();
-
-    std::string out = "<section class=\"doc\" id=\"" + section + "\" data-name=\"" + Html(result.name) + "\">\n<h2>" +
-                      Html(result.name) + " <span class=\"count\">" + std::to_string(number) +
-                      (number == 1 ? " tag" : " tags") + "</span></h2>\n<div class=\"text\">" + body + "</div>\n";
-    if (!crossing.empty()) {
-        out += "<p class=\"crossing\">Not highlighted: " + std::to_string(crossing.size()) +
-               (crossing.size() == 1 ? " tag crosses" : " tags cross") + " the edge of another:</p>\n<ul>";
-        for (const Tag* tag : crossing)
-            out += "<li>paragraph " + std::to_string(tag->paragraph) + ", " + Html(tag->name) + ": " +
-                   Html(tag->text) + "</li>";
-        out += "</ul>\n";
-    }
-    return out + "</section>\n";
-}
-
-std::string HtmlError(const Document& document, const Result& result) {
-    return "<section class=\"doc failed\" id=\"doc-" + std::to_string(document.index + 1) + "\" data-name=\"" +
-           Html(result.name) + "\">\n<h2>" + Html(result.name) + "</h2>\n<p class=\"error\">Not tagged: " +
-           Html(result.error) + "</p>\n</section>\n";
-}
-
-const char kHtmlStyle[] =
-    "body{margin:0;font:15px/1.5 system-ui,sans-serif;color:#222;background:#f3f3f0;"
-    "display:flex;flex-direction:column}\n"
-    "header{order:0;padding:14px 24px;background:#263445;color:#fff}\n"
-    "header h1{margin:0 0 4px;font-size:22px}\n"
-    "header p{margin:4px 0}\n"
-    "header a{color:#cfe3ff}\n"
-    "#summary{order:1;margin:12px 24px 0;padding:8px 16px;background:#fff;border:1px solid #d8d8d8;"
-    "border-radius:6px}\n"
-    "#summary h2{font-size:18px;margin:4px 0}\n"
-    "#summary h3{font-size:15px;margin:10px 0 4px}\n"
-    "#summary .tables{display:flex;flex-wrap:wrap;gap:8px 32px;align-items:flex-start}\n"
-    "main{order:2}\n"
-    "table{border-collapse:collapse}\n"
-    "th,td{border:1px solid #d0d0d0;padding:2px 10px;text-align:left}\n"
-    "td.n{text-align:right;font-variant-numeric:tabular-nums}\n"
-    ".doc{margin:12px 24px;padding:8px 16px;background:#fff;border:1px solid #d8d8d8;border-radius:6px}\n"
-    ".doc h2{font-size:16px;margin:4px 0 8px;word-break:break-all}\n"
-    ".doc h2 .count{font-weight:normal;color:#666;font-size:14px}\n"
-    ".text{white-space:pre-wrap;overflow-wrap:anywhere;font:14px/1.7 ui-monospace,DejaVu Sans Mono,monospace}\n"
-    ".error,.crossing{color:#a40000}\n"
-    ".tag{color:inherit;border-radius:3px;padding:1px 0;cursor:pointer}\n"
-    ".tag.citation{background:#ffe08a;box-shadow:inset 0 -2px #c99400}\n"
-    ".tag.security{background:#bfe0ff;box-shadow:inset 0 -2px #2f7fc8}\n"
-    ".tag.transparency{background:#c8eec0;box-shadow:inset 0 -2px #3f9f3a}\n"
-    ".tag.other{background:#e6d6ff;box-shadow:inset 0 -2px #7d5cc0}\n"
-    ".legend .tag{padding:1px 6px;color:#222}\n"
-    "mark.tag{position:relative}\n"
-    "mark.tag mark.tag{outline:1px dashed #555}\n"
-    "mark.tag:focus{outline:2px solid #263445}\n"
-    "mark.tag:hover::after,mark.tag:focus::after,mark.tag:target::after{content:attr(data-pop);position:absolute;"
-    "left:0;top:100%;margin-top:6px;z-index:10;white-space:pre;font:13px/1.45 system-ui,sans-serif;"
-    "background:#fffef8;color:#222;border:1px solid #8a8a8a;border-radius:5px;padding:6px 10px;"
-    "box-shadow:0 3px 10px rgba(0,0,0,.25)}\n"
-    // Pointing at a nested tag shows its pop-up alone.
-    "mark.tag:has(mark.tag:hover)::after{display:none}\n";
-
-// The page up to the first document.
-std::string HtmlHead(const Options& options, const std::vector<TypeInfo>& types) {
-    std::string out =
-        "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-        "<title>Smart tags</title>\n<style>\n";
-    out += kHtmlStyle;
-    out += "</style>\n</head>\n<body>\n<header>\n<h1>Smart tags</h1>\n<p>smarttag-host " SMARTTAG_VERSION ", ";
-    out += std::to_string(options.files.size()) + (options.files.size() == 1 ? " input file" : " input files");
-    out += ". <a href=\"#summary\">Summary</a></p>\n<p class=\"legend\">";
-    std::vector<std::string> kinds;
-    std::string sectors;
-    for (const TypeInfo& type : types) {
-        const std::string name = TypeOf(type.name, options), kind = KindOf(name, options);
-        if (kind == "security") sectors += (sectors.empty() ? "" : ", ") + name;
-        if (std::find(kinds.begin(), kinds.end(), kind) == kinds.end()) kinds.push_back(kind);
-    }
-    for (const std::string& kind : kinds) {
-        std::string label = kind == "security" ? "Security: " + sectors : kind == "other" ? "Other" : kind;
-        label[0] = char(std::toupper(static_cast<unsigned char>(label[0])));
-        out += "<span class=\"tag " + kind + "\">" + Html(label) + "</span> ";
-    }
-    out += " Point at a tag, or click it, for its canonical form, category and verbs.</p>\n</header>\n<main>\n";
-    return out;
-}
-
-// What the summary counts, over the documents written.
-struct HtmlSummary {
-    std::size_t documents = 0, tags = 0, overlapping = 0;
-    std::map<std::string, std::size_t> byType;
-    std::map<std::pair<std::string, std::string>, std::size_t> byCategory;
-    std::vector<std::pair<std::size_t, std::pair<std::string, std::string>>> failed;  // index, name, error
-
-    void Add(const Result& result) {
-        ++documents;
-        tags += result.tags - result.overlapping;
-        overlapping += result.overlapping;
-        for (const auto& entry : result.byType) byType[entry.first] += entry.second;
-        for (const auto& entry : result.byCategory) byCategory[entry.first] += entry.second;
-        if (!result.error.empty()) failed.push_back({result.index, {result.name, result.error}});
-    }
-};
-
-std::string CountRow(const std::string& label, std::size_t count, const std::string* more = nullptr) {
-    return "<tr><td>" + Html(label) + "</td><td class=\"n\">" + std::to_string(count) + "</td>" +
-           (more ? "<td>" + Html(*more) + "</td>" : std::string()) + "</tr>\n";
-}
-
-// The rest of the page: the summary.
-std::string HtmlEnd(const HtmlSummary& summary, const std::vector<TypeInfo>& types, const Options& options) {
-    std::string out = "</main>\n<section id=\"summary\">\n<h2>Summary</h2>\n<p>";
-    out += "<span id=\"documents\">" + std::to_string(summary.documents) + "</span> document" +
-           (summary.documents == 1 ? "" : "s") + ", <span id=\"tagged\">" +
-           std::to_string(summary.documents - summary.failed.size()) + "</span> tagged, <span id=\"failed\">" +
-           std::to_string(summary.failed.size()) + "</span> with errors; <span id=\"tags\">" +
-           std::to_string(summary.tags) + "</span> tags highlighted";
-    if (summary.overlapping)
-        out += ", <span id=\"overlapping\">" + std::to_string(summary.overlapping) +
-               "</span> not highlighted (they cross another tag)";
-    out += ".</p>\n<div class=\"tables\">\n<table id=\"by-kind\">\n"
-           "<tr><th>tag type</th><th>tags</th><th>verbs</th></tr>\n";
-    std::map<std::string, std::size_t> byType = summary.byType;
-    for (const TypeInfo& type : types) {
-        const std::string name = TypeOf(type.name, options);
-        const auto found = byType.find(name);
-        std::string verbs;
-        for (const VerbInfo& verb : type.verbs) verbs += (verbs.empty() ? "" : ", ") + verb.caption;
-        out += CountRow(name, found == byType.end() ? 0 : found->second, &verbs);
-        if (found != byType.end()) byType.erase(found);
-    }
-    const std::string none;
-    for (const auto& entry : byType) out += CountRow(entry.first, entry.second, &none);
-    out += "</table>\n<table id=\"by-category\">\n<tr><th>kind</th><th>category</th><th>tags</th></tr>\n";
-    for (const auto& entry : summary.byCategory)
-        out += "<tr><td>" + Html(entry.first.first) + "</td><td>" + Html(entry.first.second) + "</td><td class=\"n\">" +
-               std::to_string(entry.second) + "</td></tr>\n";
-    out += "</table>\n</div>\n<h3>Documents with errors</h3>\n";
-    if (summary.failed.empty()) {
-        out += "<p>None.</p>\n";
-    } else {
-        out += "<ul id=\"errors\">\n";
-        for (const auto& entry : summary.failed)
-            out += "<li><a href=\"#doc-" + std::to_string(entry.first + 1) + "\">" + Html(entry.second.first) +
-                   "</a>: <span class=\"error\">" + Html(entry.second.second) + "</span></li>\n";
-        out += "</ul>\n";
-    }
-    return out + "</section>\n</body>\n</html>\n";
-}
-
 // The action side, for --invoke (one thread only: the stand-ins record).
 struct Invoker {
     ISmartTagActionImpl* action = nullptr;
@@ -875,7 +505,7 @@ Result Process(const Options& options, Worker& worker, const Invoker* invoker, c
         result.error = document.error;
         result.err = "smarttag-host: " + document.Where() + ": " + document.error + "\n";
         if (options.format == "html") {
-            result.out = HtmlError(document, result);
+            result.out = HtmlError(document, result.name, result.error);
         } else if (options.format == "jsonl") {
             Json record;
             NameMember(record, document);
@@ -896,7 +526,7 @@ Result Process(const Options& options, Worker& worker, const Invoker* invoker, c
     if (options.format == "jsonl") {
         result.out = JsonLines(document, tags, options.offsets);
     } else if (options.format == "html") {
-        result.out = HtmlDocument(document, tags, options, result);
+        result.out = HtmlDocument(document, result.name, tags, options.html, result.html);
     } else {
         result.out = Table(document, tags);
         if (invoker) result.out += Invocations(options.invoke, document, tags);
@@ -1417,8 +1047,12 @@ int main(int argc, char** argv) {
     const bool html = options.format == "html";
     if (options.verbs || html)
         for (TypeInfo& type : types) type.verbs = VerbsOf(action, type.name);
-    if (html)
-        for (const TypeInfo& type : types) options.verbsByName[type.name] = type.verbs;
+    if (html) {
+        options.html.prefix = options.prefix;
+        options.html.sectors = SectorWords(options);
+        options.html.inputs = options.files.size();
+        for (const TypeInfo& type : types) options.html.verbsByName[type.name] = type.verbs;
+    }
     HtmlSummary summary;
 
     std::size_t tagCount = 0;
@@ -1435,7 +1069,7 @@ int main(int argc, char** argv) {
         }
         if (result.failed) exitCode = 1;
         tagCount += result.tags;
-        if (html) summary.Add(result);
+        if (html) summary.Add(result.index, result.name, result.error, result.tags, result.html);
         if (!Write(result.out)) {
             progress.Clear();
             WriteError();
@@ -1447,7 +1081,7 @@ int main(int argc, char** argv) {
 
     Reader reader(options);
     Document document;
-    bool written = !html || Write(HtmlHead(options, types));
+    bool written = !html || Write(HtmlHead(options.html, types));
     if (!written) WriteError();
     if (options.jobs == 1) {
         const Invoker* invoke = options.invoke.empty() ? nullptr : &invoker;
@@ -1463,7 +1097,7 @@ int main(int argc, char** argv) {
 
     std::string end;
     if (html) {
-        end = HtmlEnd(summary, types, options);
+        end = HtmlEnd(summary, types, options.html);
     } else if (options.format == "jsonl") {
         if (options.verbs) end += Verbs(types, true);
     } else {
