@@ -39,12 +39,6 @@ std::string Utf8(const _bstr_t& text) {
     return smarttag::platform::WideToUtf8(static_cast<const OLECHAR*>(text), text.length());
 }
 
-std::string PropertyOf(const Tag& tag, std::string_view key) {
-    for (const Property& property : tag.properties)
-        if (property.key == key) return property.value;
-    return std::string();
-}
-
 // What the adaptor logged during the Recognize2 call in progress on this
 // thread (a plain pointer: thread-local objects with destructors are not safe
 // everywhere the library runs).
@@ -126,9 +120,11 @@ const Options& Tagger::options() const { return impl->options; }
 namespace {
 
 // Runs the adaptor over each paragraph of `document` and hands `take` each
-// committed tag with the code units of the paragraph it covers.
+// committed tag, its place and the code units of the paragraph it covers.
+// The paragraph's buffers are reused from one paragraph to the next, and the
+// places of a paragraph's tags are found in one walk over it.
 template <class Take>
-void Walk(ISmartTagRecognizer2Impl& recognizer, const std::string& prefix, std::string_view document, Take take) {
+void Walk(ISmartTagRecognizer2Impl& recognizer, std::string_view document, Take take) {
     if (document.size() > kMaxDocumentBytes)
         throw std::length_error("document of " + std::to_string(document.size()) + " bytes is longer than the " +
                                 std::to_string(kMaxDocumentBytes) + " bytes accepted");
@@ -137,7 +133,9 @@ void Walk(ISmartTagRecognizer2Impl& recognizer, const std::string& prefix, std::
 
     Translated([&] {
         const _bstr_t application(OLESTR("smarttag"));
-        for (const api::Paragraph& paragraph : api::SplitParagraphs(document)) {
+        api::ParagraphCutter cutter(document);
+        api::Paragraph paragraph;
+        while (cutter.Next(paragraph)) {
             auto site = smarttag::platform::InMemoryRecognizerSite::Create();
             const _bstr_t text(paragraph.text.c_str());
             CallFailure failure;
@@ -148,63 +146,85 @@ void Walk(ISmartTagRecognizer2Impl& recognizer, const std::string& prefix, std::
                 if (failure.line.empty() || failure.line.find("bad_alloc") != std::string::npos) throw std::bad_alloc();
                 throw std::runtime_error("paragraph " + std::to_string(paragraph.number) + ": " + failure.line);
             }
+            api::ParagraphMap map(document, paragraph);
             for (const auto& commit : site->Commits()) {
-                Tag tag;
-                tag.name = Utf8(commit.name);
-                tag.type = tag.name.compare(0, prefix.size(), prefix) == 0 ? tag.name.substr(prefix.size()) : tag.name;
                 const api::UnitRange units = api::ClampReported(commit.start, commit.length, paragraph.text.size());
-                const api::DocumentSpan place = api::MapToDocument(document, paragraph, units.start, units.length);
-                tag.span = {place.byteStart, place.byteLength, place.charStart, place.charLength,
-                            paragraph.number, commit.start, commit.length};
-                tag.matchedText = std::string(document.substr(place.byteStart, place.byteLength));
-                for (const auto& property : commit.properties)
-                    tag.properties.push_back({Utf8(property.first), Utf8(property.second)});
-                take(std::move(tag), paragraph.text.data() + units.start, units.length);
+                const api::DocumentSpan place = map.Map(units.start, units.length);
+                const Span span{place.byteStart, place.byteLength, place.charStart, place.charLength,
+                                paragraph.number,  commit.start,     commit.length};
+                take(commit, span, paragraph.text.data() + units.start, units.length);
             }
         }
     });
+}
+
+// The tag's type: its name without the prefix.
+std::string TypeOf(std::string name, const std::string& prefix) {
+    if (name.compare(0, prefix.size(), prefix) == 0) name.erase(0, prefix.size());
+    return name;
+}
+
+// The value of the first property named `key`, or empty.
+std::string PropertyOf(const smarttag::platform::PropertyEntries& properties, std::string_view key) {
+    for (const auto& property : properties)
+        if (Utf8(property.first) == key) return Utf8(property.second);
+    return std::string();
 }
 
 }  // namespace
 
 std::vector<Tag> Tagger::Find(std::string_view document) const {
     std::vector<Tag> tags;
-    Walk(*impl->adaptor, impl->options.prefix, document,
-         [&](Tag&& tag, const OLECHAR*, std::size_t) { tags.push_back(std::move(tag)); });
+    const std::string& prefix = impl->options.prefix;
+    Walk(*impl->adaptor, document,
+         [&](const smarttag::platform::CommittedTag& commit, const Span& span, const OLECHAR*, std::size_t) {
+             Tag& tag = tags.emplace_back();
+             tag.name = Utf8(commit.name);
+             tag.type = TypeOf(tag.name, prefix);
+             tag.span = span;
+             tag.matchedText.assign(document, span.byteStart, span.byteLength);
+             tag.properties.reserve(commit.properties.size());
+             for (const auto& property : commit.properties)
+                 tag.properties.push_back({Utf8(property.first), Utf8(property.second)});
+         });
     return tags;
 }
 
 std::vector<Citation> Tagger::FindCitations(std::string_view document) const {
     std::vector<Citation> citations;
-    Walk(*impl->adaptor, impl->options.prefix, document, [&](Tag&& tag, const OLECHAR* units, std::size_t n) {
-        if (tag.type != "Citation") return;
-        Citation citation;
-        citation.canonical = PropertyOf(tag, "Citation");
-        // The category, which the tag does not carry: the candidate the
-        // recognizer normalized, normalized once more the same way.
-        std::string candidate = smarttag::platform::WideToAnsi(units, n);
-        NormalizeCitation(candidate, citation.category);
-        const std::size_t first = citation.canonical.find(' '), last = citation.canonical.rfind(' ');
-        if (first != std::string::npos && last > first && citation.canonical[0] >= '0' &&
-            citation.canonical[0] <= '9') {
-            citation.volume = citation.canonical.substr(0, first);
-            citation.reporter = citation.canonical.substr(first + 1, last - first - 1);
-            citation.page = citation.canonical.substr(last + 1);
-        }
-        citation.matchedText = std::move(tag.matchedText);
-        citation.span = tag.span;
-        citations.push_back(std::move(citation));
-    });
+    const std::string& prefix = impl->options.prefix;
+    std::string candidate;
+    Walk(*impl->adaptor, document,
+         [&](const smarttag::platform::CommittedTag& commit, const Span& span, const OLECHAR* units, std::size_t n) {
+             if (TypeOf(Utf8(commit.name), prefix) != "Citation") return;
+             Citation& citation = citations.emplace_back();
+             citation.canonical = PropertyOf(commit.properties, "Citation");
+             // The category, which the tag does not carry: the candidate the
+             // recognizer normalized, normalized once more the same way.
+             candidate = smarttag::platform::WideToAnsi(units, n);
+             NormalizeCitation(candidate, citation.category);
+             const std::string& canonical = citation.canonical;
+             const std::size_t first = canonical.find(' '), last = canonical.rfind(' ');
+             if (first != std::string::npos && last > first && canonical[0] >= '0' && canonical[0] <= '9') {
+                 citation.volume.assign(canonical, 0, first);
+                 citation.reporter.assign(canonical, first + 1, last - first - 1);
+                 citation.page.assign(canonical, last + 1);
+             }
+             citation.matchedText.assign(document, span.byteStart, span.byteLength);
+             citation.span = span;
+         });
     return citations;
 }
 
 std::vector<Security> Tagger::FindSecurities(std::string_view document) const {
     std::vector<Security> securities;
-    Walk(*impl->adaptor, impl->options.prefix, document, [&](Tag&& tag, const OLECHAR*, std::size_t) {
-        std::string sector = PropertyOf(tag, "MarketSector");
-        if (sector.empty()) return;
-        securities.push_back({std::move(tag.matchedText), tag.span, std::move(sector), PropertyOf(tag, "Security")});
-    });
+    Walk(*impl->adaptor, document,
+         [&](const smarttag::platform::CommittedTag& commit, const Span& span, const OLECHAR*, std::size_t) {
+             std::string sector = PropertyOf(commit.properties, "MarketSector");
+             if (sector.empty()) return;
+             securities.push_back({std::string(document.substr(span.byteStart, span.byteLength)), span,
+                                   std::move(sector), PropertyOf(commit.properties, "Security")});
+         });
     return securities;
 }
 
