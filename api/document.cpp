@@ -200,6 +200,16 @@ void ParagraphMap::Locate(std::size_t unit) {
         return;
     }
     while (at_.unit < unit && at_.byte < line.stop) {
+#if defined(__SSE2__)
+        // Sixteen ASCII bytes at a time: each one code unit and one code point.
+        if (at_.unit + 16 <= unit && at_.byte + 16 <= line.stop &&
+            _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(document_.data() + at_.byte))) == 0) {
+            at_.unit += 16;
+            at_.byte += 16;
+            at_.chars += 16;
+            continue;
+        }
+#endif
         const std::size_t step = UnitsOf(static_cast<unsigned char>(document_[at_.byte]));
         if (at_.unit + step > unit) break;  // inside a surrogate pair
         at_.unit += step;

@@ -291,14 +291,21 @@ std::vector<Citation> Tagger::FindCitations(std::string_view document) const {
             Citation& citation = citations.emplace_back();
             citation.canonical = PropertyOf(commit.properties, "Citation");
             // The category, which the tag does not carry, is the one the plain
-            // normalizer gives the candidate. The recognizer's own normalizer
-            // gave it the same one whenever the catalogue update classifies
-            // the canonical form's reporter name as the built-in catalogue
-            // does (the update only decides the category the grammar leaves
-            // unnamed); otherwise the candidate is normalized once more.
+            // normalizer gives the candidate. The catalogue update only
+            // decides the category the grammar leaves unnamed: that one is
+            // the update's category of the reporter name. So the recognizer's
+            // own normalizer gave the candidate the plain category too when
+            // it gave another than the update's for the name (the grammar
+            // named it) or when the update classifies the name as the
+            // built-in catalogue does; else the candidate is normalized once
+            // more.
             const NormalizationLog::Entry* noted = normalizations.Find(units, n, candidate);
-            if (noted && (!catalogue || ClassifyByReporterName(noted->canonical) ==
-                                            ClassifyByReporterName(noted->canonical, *catalogue))) {
+            bool same = noted != nullptr;
+            if (same && catalogue) {
+                const std::string_view updated = ClassifyByReporterName(noted->canonical, *catalogue);
+                same = noted->category != updated || ClassifyByReporterName(noted->canonical) == updated;
+            }
+            if (same) {
                 citation.category = noted->category;
             } else {
                 candidate = smarttag::platform::WideToAnsi(units, n);
