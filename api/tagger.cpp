@@ -223,7 +223,11 @@ void Walk(ISmartTagRecognizer2Impl& recognizer, std::string_view document, Take 
         api::Paragraph paragraph;
         while (cutter.Next(paragraph)) {
             auto site = smarttag::platform::InMemoryRecognizerSite::Create();
-            const _bstr_t text(paragraph.text.c_str());
+            // The paragraph's length is known (and it holds no NUL): no need
+            // to measure it again.
+            const BSTR copy = SysAllocStringLen(paragraph.text.data(), UINT(paragraph.text.size()));
+            if (!copy) throw std::bad_alloc();
+            const _bstr_t text(copy, false);
             CallFailure failure;
             if (normalizations) normalizations->Clear();
             failure.normalizations = normalizations;

@@ -334,7 +334,11 @@ int main(int argc, char** argv) {
                 for (const std::string& document : documents) {
                     if (!smarttag::api::DocumentProblem(document).empty()) continue;
                     smarttag::api::ParagraphCutter cutter(document);
-                    while (cutter.Next(paragraph)) RecognizeParagraph(*asTagger, _bstr_t(paragraph.text.c_str()), &found);
+                    while (cutter.Next(paragraph))
+                        RecognizeParagraph(
+                            *asTagger,
+                            _bstr_t(SysAllocStringLen(paragraph.text.data(), UINT(paragraph.text.size())), false),
+                            &found);
                 }
                 adaptorFromTextSeconds.push_back(CpuSeconds() - start);
                 adaptorFromTextCitations = found;
