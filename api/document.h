@@ -26,10 +26,10 @@
 namespace smarttag::api {
 
 struct Paragraph {
-    int number = 0;              // 1-based within its document
-    std::size_t begin = 0;       // byte offset of its first character in the document
-    std::size_t end = 0;         // byte offset just past its last line, line break included
-    std::size_t charBegin = 0;   // code points of the document before `begin`
+    int number = 0;             // 1-based within its document
+    std::size_t begin = 0;      // byte offset of its first character in the document
+    std::size_t end = 0;        // byte offset just past its last line, line break included
+    std::size_t charBegin = 0;  // code points of the document before `begin`
     smarttag::platform::OleString text;
     // The paragraph's lines; each after the first follows a joining blank.
     struct Line {
@@ -86,7 +86,7 @@ DocumentSpan MapToDocument(std::string_view document, const Paragraph& paragraph
                            std::size_t unitLength);
 
 // The same for many ranges of one paragraph: each place is found by walking
-// on from the last one asked for (from the start of its line when it lies
+// on from the last one asked for (from the paragraph's start when it lies
 // behind), so ranges in ascending order cost one walk over the paragraph in
 // all. The document and the paragraph must outlive the map.
 class ParagraphMap {
