@@ -19,6 +19,15 @@ namespace smarttag::api {
 // The text of data/catalogue-update.tsv as it was when the library was built.
 std::string_view BundledCatalogueUpdate() noexcept;
 
+// The update for `catalogue` (empty: the bundled one; a path: that file), as
+// CitationRecognizerFor reads it. Throws as CitationRecognizerFor does.
+inline std::vector<Veltra::Penwork::Recognizer::CatalogueUpdateEntry> CatalogueUpdateFor(
+    const std::string& catalogue) {
+    using namespace Veltra::Penwork::Recognizer;
+    return catalogue.empty() ? ParseCatalogueUpdate(BundledCatalogueUpdate(), "bundled catalogue-update.tsv")
+                             : LoadCatalogueUpdateFile(catalogue);
+}
+
 // The citation recognizer ("Citation") for `catalogue`: empty for the bundled
 // update, "none" for the built-in catalogue alone, else the path of an update
 // file. Throws Veltra::Penwork::Recognizer::CatalogueUpdateError for a file
@@ -28,10 +37,7 @@ inline boost::shared_ptr<Veltra::Penwork::Recognizer::RecognizerCitationImpl> Ci
     using namespace Veltra::Penwork::Recognizer;
     const _bstr_t type(smarttag::platform::Utf8ToWide("Citation").c_str());
     if (catalogue == "none") return RecognizerCitationImpl::Ctor(type);
-    const std::vector<CatalogueUpdateEntry> entries =
-        catalogue.empty() ? ParseCatalogueUpdate(BundledCatalogueUpdate(), "bundled catalogue-update.tsv")
-                          : LoadCatalogueUpdateFile(catalogue);
-    return RecognizerCitationImpl::Ctor(type, CatalogueRows(entries));
+    return RecognizerCitationImpl::Ctor(type, CatalogueRows(CatalogueUpdateFor(catalogue)));
 }
 
 }  // namespace smarttag::api

@@ -26,20 +26,40 @@
 namespace smarttag::api {
 
 struct Paragraph {
-    int number;              // 1-based within its document
-    std::size_t begin;       // byte offset of its first character in the document
-    std::size_t end;         // byte offset just past its last line, line break included
-    std::size_t charBegin;   // code points of the document before `begin`
+    int number = 0;             // 1-based within its document
+    std::size_t begin = 0;      // byte offset of its first character in the document
+    std::size_t end = 0;        // byte offset just past its last line, line break included
+    std::size_t charBegin = 0;  // code points of the document before `begin`
     smarttag::platform::OleString text;
     // The paragraph's lines; each after the first follows a joining blank.
     struct Line {
-        std::size_t unit;  // first code unit in `text`
-        std::size_t byte;  // first byte in the document
-        std::size_t stop;  // byte just past its last character, before its LF or CR LF
+        std::size_t unit;   // first code unit in `text`
+        std::size_t byte;   // first byte in the document
+        std::size_t stop;   // byte just past its last character, before its LF or CR LF
+        std::size_t chars;  // code points of the document before `byte`
+        bool ascii;         // nothing but ASCII in [byte, stop): one byte, one code unit
     };
     std::vector<Line> lines;
 };
 
+// Cuts a document into its paragraphs one at a time, in one pass over its
+// bytes: the lines are found, converted to UTF-16 and counted as they are
+// read. The document must outlive the cutter.
+class ParagraphCutter {
+public:
+    explicit ParagraphCutter(std::string_view document) noexcept;
+    // Fills `paragraph` with the next paragraph, reusing its buffers; false,
+    // leaving `paragraph` unspecified, when there is none left.
+    bool Next(Paragraph& paragraph);
+
+private:
+    std::string_view document_;
+    std::size_t at_;     // start of the next line
+    std::size_t chars_;  // code points before `at_`
+    int number_ = 0;
+};
+
+// All of a document's paragraphs at once.
 std::vector<Paragraph> SplitParagraphs(std::string_view document);
 
 // Why `document` cannot be tagged, as a phrase to follow its name ("not text
@@ -64,6 +84,27 @@ struct DocumentSpan {
 // moves to the start of its code point.
 DocumentSpan MapToDocument(std::string_view document, const Paragraph& paragraph, std::size_t unitStart,
                            std::size_t unitLength);
+
+// The same for many ranges of one paragraph: each place is found by walking
+// on from the last one asked for (from the paragraph's start when it lies
+// behind), so ranges in ascending order cost one walk over the paragraph in
+// all. The document and the paragraph must outlive the map.
+class ParagraphMap {
+public:
+    ParagraphMap(std::string_view document, const Paragraph& paragraph) noexcept;
+    DocumentSpan Map(std::size_t unitStart, std::size_t unitLength);
+
+private:
+    struct Place {
+        std::size_t line, unit, byte, chars;
+    };
+    void MoveTo(std::size_t line);
+    void Locate(std::size_t unit);
+
+    std::string_view document_;
+    const Paragraph& paragraph_;
+    Place at_;
+};
 
 // The code unit range [start - 1, start - 1 + length) a recognizer reported,
 // clamped to a text of `size` units: the same clamp the host program applies.

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "api/catalogue.h"
 #include "api/document.h"
 #include "normalizer/normalize_citation.h"
 #include "smarttag/smarttag.h"
@@ -122,6 +123,47 @@ TEST(Tagger, CitationsCarryCanonicalFormCategoryAndParts) {
     EXPECT_EQ(securities[0].span.paragraph, 2);
     EXPECT_TRUE(smarttag::FindSecurities(document, {"Bond"}).empty());
     EXPECT_EQ(smarttag::FindSecurities("ACME 5 2030 Bond", {"Bond"}).size(), 1u);
+}
+
+// A citation's category is the plain normalizer's for the candidate the
+// recognizer matched, whichever catalogue the recognizer uses. The corpus has
+// citations of reporter names the bundled update classifies otherwise than
+// the built-in catalogue, for which the Tagger cannot take the recognizer's
+// own category.
+TEST(Tagger, CategoriesAreThePlainNormalizersWhateverTheCatalogue) {
+    std::vector<std::string> files = {std::string(SMARTTAG_SOURCE_DIR) + "/examples/brief.txt",
+                                      std::string(SMARTTAG_SOURCE_DIR) + "/examples/sample.txt"};
+    const bool corpus = fs::is_directory(SMARTTAG_CORPUS_DIR);
+    if (corpus)
+        for (const auto& entry : fs::directory_iterator(SMARTTAG_CORPUS_DIR))
+            if (entry.path().extension() == ".txt") files.push_back(entry.path().string());
+    const Veltra::Penwork::Recognizer::ReporterCatalogue bundled(
+        Veltra::Penwork::Recognizer::CatalogueRows(smarttag::api::CatalogueUpdateFor("")));
+    for (const char* catalogue : {"", "none"}) {
+        smarttag::Options options;
+        options.catalogue = catalogue;
+        const smarttag::Tagger tagger(options);
+        std::size_t citations = 0, reclassified = 0;
+        for (const std::string& file : files) {
+            const std::string document = ReadAll(file);
+            const std::vector<smarttag::api::Paragraph> paragraphs = smarttag::api::SplitParagraphs(document);
+            for (const smarttag::Citation& citation : tagger.FindCitations(document)) {
+                const auto& text = paragraphs.at(std::size_t(citation.span.paragraph - 1)).text;
+                std::string candidate = smarttag::platform::WideToAnsi(
+                    text.data() + citation.span.utf16Start - 1, std::size_t(citation.span.utf16Length));
+                std::string category;
+                ASSERT_TRUE(Veltra::Penwork::Recognizer::NormalizeCitation(candidate, category)) << file;
+                EXPECT_EQ(citation.category, category) << file << ": " << citation.matchedText;
+                ++citations;
+                reclassified += Veltra::Penwork::Recognizer::ClassifyByReporterName(candidate) !=
+                                Veltra::Penwork::Recognizer::ClassifyByReporterName(candidate, bundled);
+            }
+        }
+        EXPECT_GT(citations, 0u);
+        if (corpus && *catalogue == '\0') {
+            EXPECT_GT(reclassified, 0u);
+        }
+    }
 }
 
 TEST(Normalize, AnswersAsTheNormalizerDoesAfterTheRecognizersConversion) {
