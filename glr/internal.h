@@ -248,6 +248,11 @@ struct Parser::Impl {
   };
   std::vector<PendingEdge> pending;  // new edges into reduced nodes, to reduce through
   std::vector<Token> tokens;        // tokens at the current level
+  struct Shifter {
+    GssNode* node;
+    const uint64_t* usable;
+  };
+  std::vector<Shifter> shifters;  // see shift_level()
   // The terminals at the current level, as the non-zero words of their bit set.
   struct LookaheadWord {
     uint32_t word;
@@ -258,7 +263,7 @@ struct Parser::Impl {
   // Unions made before, by the terminal sets (StateInfo::usable) of the level's
   // states in level order; kept across parses, as the tables do not change.
   struct UnionSlot {
-    static constexpr uint32_t kMaxSets = 4;
+    static constexpr uint32_t kMaxSets = 8;
     uint32_t count = 0;  // 0: empty
     uint32_t ids[kMaxSets] = {};
     std::vector<uint64_t> bits;

@@ -466,20 +466,28 @@ void Parser::Impl::scan(uint32_t p) {
 
 template <typename T>
 void Parser::Impl::run_scanner(const ScannerInfo& sc, const T* transitions, uint32_t p) {
-  auto wanted = [&](uint32_t t) { return (usable[t >> 6] >> (t & 63)) & 1; };
+  // Locals, so that the loop does not reload them after every push_back.
+  const uint64_t* const use = usable;
+  auto wanted = [use](uint32_t t) { return (use[t >> 6] >> (t & 63)) & 1; };
+  const uint8_t* const byte_class = sc.byte_class;
+  const uint32_t* const accept_at = sc.accept_at;
+  const uint16_t* const pool = sc.accept_pool;
+  const size_t nclasses = sc.nclasses;
+  const char* const text = input + p;
+  const uint32_t avail = length - p;
   uint32_t state = 1;
-  uint32_t prev_at = sc.accept_at[1];
+  uint32_t prev_at = accept_at[1];
   uint32_t len = 0;
-  while (p + len < length) {
-    uint32_t next = transitions[size_t{state} * sc.nclasses + sc.byte_class[static_cast<uint8_t>(input[p + len])]];
+  while (len < avail) {
+    uint32_t next = transitions[size_t{state} * nclasses + byte_class[static_cast<uint8_t>(text[len])]];
     if (!next) break;
     ++len;
-    uint32_t cur_at = sc.accept_at[next];
+    uint32_t cur_at = accept_at[next];
     // Terminals accepting at len-1 but not at len end a maximal run there.
     if (cur_at != prev_at && len > 1) {
-      const uint16_t* a = sc.accept_pool + prev_at + 1;
+      const uint16_t* a = pool + prev_at + 1;
       const uint16_t* a_end = a + a[-1];
-      const uint16_t* c = sc.accept_pool + cur_at + 1;
+      const uint16_t* c = pool + cur_at + 1;
       const uint16_t* c_end = c + c[-1];
       // Lists are long (a run of digits matches many expressions) and most
       // of their terminals are of no use here, so those are skipped first.
@@ -494,7 +502,7 @@ void Parser::Impl::run_scanner(const ScannerInfo& sc, const T* transitions, uint
   }
   charge_work(len + 1);
   if (len > 0) {
-    const uint16_t* a = sc.accept_pool + prev_at + 1;
+    const uint16_t* a = pool + prev_at + 1;
     for (const uint16_t* a_end = a + a[-1]; a != a_end; ++a)
       if (wanted(*a)) tokens.push_back({*a, len, nullptr});
   }
@@ -629,16 +637,22 @@ void Parser::Impl::reducer(GssNode* u, uint32_t parse_prod, SymNode** kids) {
 }
 
 void Parser::Impl::shift_level(uint32_t p) {
+  // The level's nodes that shift at all, in level order, with their states'
+  // usable terminals: a superset of those they shift, so most pairs of token
+  // and node are ruled out without looking the shift up.
+  shifters.clear();
+  for (GssNode* x = level_head[p]; x; x = x->next_in_level) {
+    const StateInfo& st = tables.states[x->state];
+    if (st.shift_count) shifters.push_back({x, tables.lookaheads + size_t{st.usable} * tables.lookahead_words});
+  }
   for (Token& t : tokens) {
     uint32_t next = 0;
     bool next_known = false;
     const uint32_t word = t.terminal >> 6;
     const uint64_t bit = uint64_t{1} << (t.terminal & 63);
-    for (GssNode* x = level_head[p]; x; x = x->next_in_level) {
-      const StateInfo& st = tables.states[x->state];
-      // The state's usable terminals are a superset of those it shifts:
-      // most pairs are ruled out without searching the shift list.
-      if (!(tables.lookaheads[size_t{st.usable} * tables.lookahead_words + word] & bit)) continue;
+    for (const Shifter& sh : shifters) {
+      if (!(sh.usable[word] & bit)) continue;
+      GssNode* x = sh.node;
       const uint32_t target = shift_state(x->state, t.terminal);
       if (target == 0xffffffffu) continue;
       if (!next_known) {
