@@ -265,31 +265,12 @@ struct Parser::Impl {
   struct UnionSlot {
     static constexpr uint32_t kMaxSets = 8;
     uint32_t count = 0;  // 0: empty
-    uint32_t key = 0;    // usable_key of this union
     uint32_t ids[kMaxSets] = {};
     std::vector<uint64_t> bits;
   };
   static constexpr size_t kUnionCacheSize = 64;
   std::unique_ptr<UnionSlot[]> union_cache{new UnionSlot[kUnionCacheSize]};
   const uint64_t* usable = nullptr;    // terminals the current level's states can use
-  // Names the set `usable` points to: a StateInfo::usable index, a kept union's
-  // key (kUnionKeyBase and up), or kNoUsableKey for a union not kept.
-  uint32_t usable_key = 0;
-  static constexpr uint32_t kNoUsableKey = 0xffffffffu;
-  static constexpr uint32_t kUnionKeyBase = 0x80000000u;
-  static constexpr uint32_t kNoList = 0xffffffffu;
-  uint32_t union_serial = 0;
-  // Accept lists filtered by a level's terminal set (see push_ended), kept
-  // across parses in a direct-mapped cache.
-  struct FilteredSlot {
-    static constexpr uint32_t kMaxTerminals = 6;
-    uint32_t usable_key = kNoUsableKey;
-    uint32_t scanner = 0, a_at = 0, c_at = 0;
-    uint32_t count = 0;
-    uint16_t terminals[kMaxTerminals] = {};
-  };
-  static constexpr size_t kFilteredSize = 512;
-  std::unique_ptr<FilteredSlot[]> filtered_cache{new FilteredSlot[kFilteredSize]};
   std::vector<SymNode*> kids_buffer;   // children of the reduction being made (parse production)
   std::vector<SymNode*> tree_kids;     // the same as the production's children, options made
   uint32_t level = 0;
@@ -328,9 +309,7 @@ struct Parser::Impl {
   void scan(uint32_t p);
   const uint64_t* union_of_level(GssNode* first, uint64_t& mask);
   template <typename T>
-  void run_scanner(const ScannerInfo& sc, uint32_t si, const T* transitions, uint32_t p);
-  template <typename Wanted>
-  void push_ended(uint32_t si, const uint16_t* pool, uint32_t a_at, uint32_t c_at, uint32_t len, const Wanted& wanted);
+  void run_scanner(const ScannerInfo& sc, const T* transitions, uint32_t p);
   void process_level(uint32_t p);
   void reduce_node(GssNode* x, Edge* via);
   void paths(GssNode* v, uint32_t prod, uint32_t remaining, SymNode** kids, Edge* via, bool via_seen);

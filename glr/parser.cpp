@@ -415,30 +415,17 @@ const uint64_t* Parser::Impl::union_of_level(GssNode* first, uint64_t& mask) {
   UnionSlot* slot = nullptr;
   if (count <= UnionSlot::kMaxSets) {
     slot = &union_cache[(hash >> 58) & (kUnionCacheSize - 1)];
-    if (slot->count == count && std::equal(ids, ids + count, slot->ids)) {
-      usable_key = slot->key;
-      return slot->bits.data();
-    }
+    if (slot->count == count && std::equal(ids, ids + count, slot->ids)) return slot->bits.data();
   }
   usable_union.assign(words, 0);
   for (GssNode* n = first; n; n = n->next_in_level) {
     const uint64_t* bits = tables.lookaheads + size_t{tables.states[n->state].usable} * words;
     for (uint32_t w = 0; w < words; ++w) usable_union[w] |= bits[w];
   }
-  usable_key = kNoUsableKey;
   if (!slot) return usable_union.data();
-  // A kept union gets a key of its own, distinct from the tables' sets and
-  // from every union kept before, so lists filtered for another set are never
-  // reused. Should the keys run out, both caches start afresh.
-  if (++union_serial == kNoUsableKey - kUnionKeyBase) {
-    union_serial = 1;
-    for (size_t i = 0; i < kUnionCacheSize; ++i) union_cache[i].count = 0;
-    for (size_t i = 0; i < kFilteredSize; ++i) filtered_cache[i].usable_key = kNoUsableKey;
-  }
   slot->count = count;
   std::copy(ids, ids + count, slot->ids);
   slot->bits = usable_union;
-  slot->key = usable_key = kUnionKeyBase + union_serial;
   return slot->bits.data();
 }
 
@@ -459,15 +446,14 @@ void Parser::Impl::scan(uint32_t p) {
     const StateInfo& st = tables.states[first->state];
     mask = st.scanners;
     usable = tables.lookaheads + size_t{st.usable} * words;
-    usable_key = st.usable < kUnionKeyBase ? st.usable : kNoUsableKey;
   } else {
     usable = union_of_level(first, mask);
   }
   for (uint32_t si = 0; mask; ++si, mask >>= 1) {
     if (!(mask & 1)) continue;
     const ScannerInfo& sc = tables.scanners[si];
-    if (sc.transitions16) run_scanner(sc, si, sc.transitions16, p);
-    else run_scanner(sc, si, sc.transitions, p);
+    if (sc.transitions16) run_scanner(sc, sc.transitions16, p);
+    else run_scanner(sc, sc.transitions, p);
   }
   for (const Token& t : tokens) {
     const uint32_t word = t.terminal >> 6;
@@ -479,7 +465,7 @@ void Parser::Impl::scan(uint32_t p) {
 }
 
 template <typename T>
-void Parser::Impl::run_scanner(const ScannerInfo& sc, uint32_t si, const T* transitions, uint32_t p) {
+void Parser::Impl::run_scanner(const ScannerInfo& sc, const T* transitions, uint32_t p) {
   // Locals, so that the loop does not reload them after every push_back.
   const uint64_t* const use = usable;
   auto wanted = [use](uint32_t t) { return (use[t >> 6] >> (t & 63)) & 1; };
@@ -498,55 +484,28 @@ void Parser::Impl::run_scanner(const ScannerInfo& sc, uint32_t si, const T* tran
     ++len;
     uint32_t cur_at = accept_at[next];
     // Terminals accepting at len-1 but not at len end a maximal run there.
-    if (cur_at != prev_at && len > 1) push_ended(si, pool, prev_at, cur_at, len - 1, wanted);
+    if (cur_at != prev_at && len > 1) {
+      const uint16_t* a = pool + prev_at + 1;
+      const uint16_t* a_end = a + a[-1];
+      const uint16_t* c = pool + cur_at + 1;
+      const uint16_t* c_end = c + c[-1];
+      // Lists are long (a run of digits matches many expressions) and most
+      // of their terminals are of no use here, so those are skipped first.
+      for (; a != a_end; ++a) {
+        if (!wanted(*a)) continue;
+        while (c != c_end && *c < *a) ++c;
+        if (c == c_end || *c != *a) tokens.push_back({*a, len - 1, nullptr});
+      }
+    }
     prev_at = cur_at;
     state = next;
   }
   charge_work(len + 1);
-  if (len > 0) push_ended(si, pool, prev_at, kNoList, len, wanted);
-}
-
-// Pushes a token of length len for each terminal the level can use that is in
-// the accept list at a_at and not in the one at c_at (kNoList: none), in list
-// order. The filtered lists are kept by (terminal set, scanner, lists): the
-// accept lists are long (a run of digits matches many expressions) and most of
-// their terminals are of no use at a given level.
-template <typename Wanted>
-void Parser::Impl::push_ended(uint32_t si, const uint16_t* pool, uint32_t a_at, uint32_t c_at, uint32_t len,
-                              const Wanted& wanted) {
-  FilteredSlot* slot = nullptr;
-  if (usable_key != kNoUsableKey) {
-    uint64_t h = (((uint64_t{usable_key} * 0x9e3779b97f4a7c15ULL) ^ (uint64_t{a_at} << 20) ^ c_at ^ (uint64_t{si} << 40)) *
-                  0xff51afd7ed558ccdULL);
-    slot = &filtered_cache[(h >> 40) & (kFilteredSize - 1)];
-    if (slot->usable_key == usable_key && slot->a_at == a_at && slot->c_at == c_at && slot->scanner == si) {
-      for (uint32_t i = 0; i < slot->count; ++i) tokens.push_back({slot->terminals[i], len, nullptr});
-      return;
-    }
-  }
-  const size_t first = tokens.size();
-  const uint16_t* a = pool + a_at + 1;
-  const uint16_t* a_end = a + a[-1];
-  if (c_at == kNoList) {
-    for (; a != a_end; ++a)
+  if (len > 0) {
+    const uint16_t* a = pool + prev_at + 1;
+    for (const uint16_t* a_end = a + a[-1]; a != a_end; ++a)
       if (wanted(*a)) tokens.push_back({*a, len, nullptr});
-  } else {
-    const uint16_t* c = pool + c_at + 1;
-    const uint16_t* c_end = c + c[-1];
-    for (; a != a_end; ++a) {
-      if (!wanted(*a)) continue;
-      while (c != c_end && *c < *a) ++c;
-      if (c == c_end || *c != *a) tokens.push_back({*a, len, nullptr});
-    }
   }
-  const size_t made = tokens.size() - first;
-  if (!slot || made > FilteredSlot::kMaxTerminals) return;
-  slot->usable_key = usable_key;
-  slot->scanner = si;
-  slot->a_at = a_at;
-  slot->c_at = c_at;
-  slot->count = static_cast<uint32_t>(made);
-  for (size_t i = 0; i < made; ++i) slot->terminals[i] = tokens[first + i].terminal;
 }
 
 void Parser::Impl::process_level(uint32_t p) {
