@@ -12,6 +12,14 @@
 #include "glr/actions.h"
 #include "glr/parser.h"
 
+#if defined(__GNUC__)
+#  define GLR_NOINLINE __attribute__((noinline))
+#  define GLR_UNLIKELY(x) __builtin_expect(!!(x), 0)
+#else
+#  define GLR_NOINLINE
+#  define GLR_UNLIKELY(x) (x)
+#endif
+
 namespace glr {
 
 // Bump allocator. Chunks are kept across parses, so a parser that has warmed
@@ -26,14 +34,15 @@ class Arena {
   }
   void* allocate(size_t bytes) {
     bytes = (bytes + 7) & ~size_t{7};
-    if (used_ + bytes > cap_) next_chunk(bytes);
+    if (GLR_UNLIKELY(used_ + bytes > cap_)) next_chunk(bytes);
     void* p = cur_ + used_;
     used_ += bytes;
     return p;
   }
+  // Uninitialised storage for a T: callers set every field.
   template <typename T>
   T* make() {
-    return new (allocate(sizeof(T))) T();
+    return new (allocate(sizeof(T))) T;
   }
   template <typename T>
   T* array(size_t n) {
@@ -61,7 +70,7 @@ class Arena {
     char* data;
     size_t size;
   };
-  void next_chunk(size_t bytes) {
+  GLR_NOINLINE void next_chunk(size_t bytes) {
     // Reuse the next kept chunk if it is big enough, else insert a new one.
     while (index_ + 1 < chunks_.size()) {
       ++index_;
@@ -222,7 +231,12 @@ struct Parser::Impl {
   size_t gss_count = 0, forest_count = 0, work = 0;
   Arena arena;
   StampedMap gss_map, sym_map;
-  StampedMap empty_options;  // option nodes over empty spans, by (symbol, position)
+  StampedMap empty_options;  // option nodes over empty spans, by (symbol, position), at crowded positions
+  struct EmptyList {
+    SymNode* head = nullptr;  // option nodes over the empty span at a position
+    uint32_t count = 0;
+  };
+  std::vector<EmptyList> empty_at;
   std::vector<GssNode*> level_head, level_tail;
   std::vector<uint32_t> shifted_count;  // per level: nodes made before it was processed
   std::vector<GssNode*> active;     // nodes of the current level
@@ -234,8 +248,28 @@ struct Parser::Impl {
   };
   std::vector<PendingEdge> pending;  // new edges into reduced nodes, to reduce through
   std::vector<Token> tokens;        // tokens at the current level
-  std::vector<uint32_t> lookahead;  // distinct terminals at the current level
+  struct Shifter {
+    GssNode* node;
+    const uint64_t* usable;
+  };
+  std::vector<Shifter> shifters;  // see shift_level()
+  // The terminals at the current level, as the non-zero words of their bit set.
+  struct LookaheadWord {
+    uint32_t word;
+    uint64_t bits;
+  };
+  std::vector<LookaheadWord> lookahead;
   std::vector<uint64_t> usable_union;  // storage for `usable` when a level has several nodes
+  // Unions made before, by the terminal sets (StateInfo::usable) of the level's
+  // states in level order; kept across parses, as the tables do not change.
+  struct UnionSlot {
+    static constexpr uint32_t kMaxSets = 8;
+    uint32_t count = 0;  // 0: empty
+    uint32_t ids[kMaxSets] = {};
+    std::vector<uint64_t> bits;
+  };
+  static constexpr size_t kUnionCacheSize = 64;
+  std::unique_ptr<UnionSlot[]> union_cache{new UnionSlot[kUnionCacheSize]};
   const uint64_t* usable = nullptr;    // terminals the current level's states can use
   std::vector<SymNode*> kids_buffer;   // children of the reduction being made (parse production)
   std::vector<SymNode*> tree_kids;     // the same as the production's children, options made
@@ -273,6 +307,7 @@ struct Parser::Impl {
   bool run(const char* in, size_t len);
   uint32_t skip_space(uint32_t p) const;
   void scan(uint32_t p);
+  const uint64_t* union_of_level(GssNode* first, uint64_t& mask);
   template <typename T>
   void run_scanner(const ScannerInfo& sc, const T* transitions, uint32_t p);
   void process_level(uint32_t p);
@@ -287,7 +322,9 @@ struct Parser::Impl {
   SymNode* option_over(uint32_t prod, SymNode* x);
   SymNode* absent_option(uint32_t prod, uint32_t pos);
   SymNode* empty_option(uint32_t sym, uint32_t pos);
-  inline GssNode* gss_node(uint32_t state, uint32_t pos, bool& created);
+  inline GssNode* new_gss_node(uint32_t state, uint32_t pos);
+  inline GssNode* current_node(uint32_t state, bool& created);
+  GssNode* gss_node(uint32_t state, uint32_t pos, bool& created);
   inline uint32_t goto_state(uint32_t state, uint32_t sym);
   // A direct-mapped cache of goto lookups, kept across parses (the tables do
   // not change): a parse asks for few distinct (state, symbol) pairs, over and
@@ -297,6 +334,9 @@ struct Parser::Impl {
   };
   static constexpr size_t kGotoCacheSize = 1024;
   std::unique_ptr<GotoSlot[]> goto_cache{new GotoSlot[kGotoCacheSize]};
+  // The same for shifts (state, terminal).
+  std::unique_ptr<GotoSlot[]> shift_cache{new GotoSlot[kGotoCacheSize]};
+  inline uint32_t shift_state(uint32_t state, uint32_t terminal);
   void report_error(uint32_t furthest);
   void charge_work(size_t n) {
     work += n;

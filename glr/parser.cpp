@@ -41,9 +41,16 @@ namespace glr {
 
 namespace {
 
-inline bool is_space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
+// Blank, tab, line end, carriage return, form feed, vertical tab.
+struct SpaceTable {
+  bool space[256] = {};
+  constexpr SpaceTable() {
+    for (unsigned char c : {' ', '\t', '\n', '\r', '\f', '\v'}) space[c] = true;
+  }
+};
+constexpr SpaceTable kSpace;
+
+inline bool is_space(char c) { return kSpace.space[static_cast<unsigned char>(c)]; }
 
 }  // namespace
 
@@ -147,6 +154,7 @@ bool Parser::Impl::run(const char* in, size_t len) {
   level_head.assign(length + 1, nullptr);
   level_tail.assign(length + 1, nullptr);
   shifted_count.assign(length + 1, 0);
+  empty_at.assign(length + 1, EmptyList{});
   try {
     uint32_t p0 = skip_space(0);
     bool created;
@@ -178,29 +186,7 @@ bool Parser::Impl::run(const char* in, size_t len) {
   return true;
 }
 
-// Nodes of the level being processed are found through a table indexed by
-// state (valid while state_stamp matches). Nodes of later levels, made by
-// shifts, are found by walking the level's list while it is short (a level
-// rarely has more than two), and through the hash map once it is not.
-GssNode* Parser::Impl::gss_node(uint32_t state, uint32_t pos, bool& created) {
-  constexpr uint32_t kShortLevel = 8;
-  auto key_of = [](uint32_t s, uint32_t p) { return (uint64_t{s} << 32) | p; };
-  const bool current = pos == level && level_open;
-  if (current) {
-    if (state_stamp[state] == level_stamp) {
-      created = false;
-      return state_node[state];
-    }
-  } else if (shifted_count[pos] <= kShortLevel) {
-    for (GssNode* n = level_head[pos]; n; n = n->next_in_level)
-      if (n->state == state) {
-        created = false;
-        return n;
-      }
-  } else if (void* found = gss_map.find(key_of(state, pos))) {
-    created = false;
-    return static_cast<GssNode*>(found);
-  }
+GssNode* Parser::Impl::new_gss_node(uint32_t state, uint32_t pos) {
   if (++gss_count > limits.max_gss_nodes) throw BudgetExceeded{};
   GssNode* n = arena.make<GssNode>();
   n->state = state;
@@ -211,10 +197,41 @@ GssNode* Parser::Impl::gss_node(uint32_t state, uint32_t pos, bool& created) {
   if (level_tail[pos]) level_tail[pos]->next_in_level = n;
   else level_head[pos] = n;
   level_tail[pos] = n;
-  if (current) {
-    state_stamp[state] = level_stamp;
-    state_node[state] = n;
-  } else if (++shifted_count[pos] == kShortLevel + 1) {
+  return n;
+}
+
+// Nodes of the level being processed (made by reductions) are found through a
+// table indexed by state, valid while state_stamp matches.
+GssNode* Parser::Impl::current_node(uint32_t state, bool& created) {
+  if (state_stamp[state] == level_stamp) {
+    created = false;
+    return state_node[state];
+  }
+  GssNode* n = new_gss_node(state, level);
+  state_stamp[state] = level_stamp;
+  state_node[state] = n;
+  created = true;
+  return n;
+}
+
+// Nodes of later levels, made by shifts, are found by walking the level's
+// list while it is short (a level rarely has more than two), and through the
+// hash map once it is not.
+GssNode* Parser::Impl::gss_node(uint32_t state, uint32_t pos, bool& created) {
+  constexpr uint32_t kShortLevel = 8;
+  auto key_of = [](uint32_t s, uint32_t p) { return (uint64_t{s} << 32) | p; };
+  if (shifted_count[pos] <= kShortLevel) {
+    for (GssNode* n = level_head[pos]; n; n = n->next_in_level)
+      if (n->state == state) {
+        created = false;
+        return n;
+      }
+  } else if (void* found = gss_map.find(key_of(state, pos))) {
+    created = false;
+    return static_cast<GssNode*>(found);
+  }
+  GssNode* n = new_gss_node(state, pos);
+  if (++shifted_count[pos] == kShortLevel + 1) {
     for (GssNode* m = level_head[pos]; m; m = m->next_in_level) gss_map.insert(key_of(m->state, pos), m);
   } else if (shifted_count[pos] > kShortLevel + 1) {
     gss_map.insert(key_of(state, pos), n);
@@ -292,11 +309,27 @@ SymNode* Parser::Impl::absent_option(uint32_t prod, uint32_t pos) {
   return n;
 }
 
+// Empty option nodes are listed per position (linked through next_same, which
+// only nodes made by reductions use otherwise); a position with many of them
+// moves to the hash map.
 SymNode* Parser::Impl::empty_option(uint32_t sym, uint32_t pos) {
+  constexpr uint32_t kShortList = 8;
   const uint64_t key = (uint64_t{sym} << 32) | pos;
-  if (void* found = empty_options.find(key)) return static_cast<SymNode*>(found);
+  EmptyList& list = empty_at[pos];
+  if (list.count <= kShortList) {
+    for (SymNode* n = list.head; n; n = n->next_same)
+      if (n->symbol == sym) return n;
+  } else if (void* found = empty_options.find(key)) {
+    return static_cast<SymNode*>(found);
+  }
   SymNode* n = new_symnode(sym, pos, pos);
-  empty_options.insert(key, n);
+  n->next_same = list.head;
+  list.head = n;
+  if (++list.count == kShortList + 1) {
+    for (SymNode* m = n; m; m = m->next_same) empty_options.insert((uint64_t{m->symbol} << 32) | pos, m);
+  } else if (list.count > kShortList + 1) {
+    empty_options.insert(key, n);
+  }
   return n;
 }
 
@@ -309,10 +342,11 @@ void Parser::Impl::add_packed(SymNode* n, uint32_t prod, SymNode** kids, uint32_
     if (same) return;
   }
   if (++forest_count > limits.max_forest_nodes) throw BudgetExceeded{};
-  Packed* a = arena.make<Packed>();
+  // The children are stored right after the alternative, in one allocation.
+  Packed* a = static_cast<Packed*>(arena.allocate(sizeof(Packed) + sizeof(SymNode*) * nkids));
   a->production = prod;
   a->nkids = nkids;
-  a->kids = arena.array<SymNode*>(nkids);
+  a->kids = reinterpret_cast<SymNode**>(a + 1);
   std::copy(kids, kids + nkids, a->kids);
   // Keep alternatives in grammar order so later steps see a stable order.
   Packed** at = &n->alts;
@@ -342,18 +376,64 @@ uint32_t Parser::Impl::goto_state(uint32_t state, uint32_t sym) {
   return slot.target;
 }
 
+uint32_t Parser::Impl::shift_state(uint32_t state, uint32_t terminal) {
+  GotoSlot& slot = shift_cache[(state * 31u + terminal) & (kGotoCacheSize - 1)];
+  if (slot.state == state && slot.symbol == terminal) return slot.target;
+  const StateInfo& st = tables.states[state];
+  const ShiftEntry* first = tables.shifts + st.shift_first;
+  const ShiftEntry* last = first + st.shift_count;
+  const ShiftEntry* it =
+      std::lower_bound(first, last, terminal, [](const ShiftEntry& e, uint32_t term) { return e.terminal < term; });
+  slot.state = state;
+  slot.symbol = terminal;
+  slot.target = (it != last && it->terminal == terminal) ? it->target : 0xffffffffu;
+  return slot.target;
+}
+
 bool Parser::Impl::lookahead_allows(uint32_t la_set) const {
   const uint64_t* bits = tables.lookaheads + size_t{la_set} * tables.lookahead_words;
-  for (uint32_t t : lookahead)
-    if ((bits[t >> 6] >> (t & 63)) & 1) return true;
+  for (const LookaheadWord& w : lookahead)
+    if (bits[w.word] & w.bits) return true;
   return false;
+}
+
+// The union of the terminal sets of a level's states (several of them), and
+// of their scanners in `mask`. Levels see the same few combinations of states
+// over and over, so unions are kept, by the sets they are made of.
+const uint64_t* Parser::Impl::union_of_level(GssNode* first, uint64_t& mask) {
+  const uint32_t words = tables.lookahead_words;
+  uint32_t ids[UnionSlot::kMaxSets];
+  uint32_t count = 0;
+  uint64_t hash = 0;
+  for (GssNode* n = first; n; n = n->next_in_level) {
+    const StateInfo& st = tables.states[n->state];
+    mask |= st.scanners;
+    if (count < UnionSlot::kMaxSets) ids[count] = st.usable;
+    ++count;
+    hash = (hash + st.usable) * 0x9e3779b97f4a7c15ULL;
+  }
+  UnionSlot* slot = nullptr;
+  if (count <= UnionSlot::kMaxSets) {
+    slot = &union_cache[(hash >> 58) & (kUnionCacheSize - 1)];
+    if (slot->count == count && std::equal(ids, ids + count, slot->ids)) return slot->bits.data();
+  }
+  usable_union.assign(words, 0);
+  for (GssNode* n = first; n; n = n->next_in_level) {
+    const uint64_t* bits = tables.lookaheads + size_t{tables.states[n->state].usable} * words;
+    for (uint32_t w = 0; w < words; ++w) usable_union[w] |= bits[w];
+  }
+  if (!slot) return usable_union.data();
+  slot->count = count;
+  std::copy(ids, ids + count, slot->ids);
+  slot->bits = usable_union;
+  return slot->bits.data();
 }
 
 void Parser::Impl::scan(uint32_t p) {
   tokens.clear();
   lookahead.clear();
   if (p >= length) {
-    lookahead.push_back(0);
+    lookahead.push_back({0, 1});
     return;
   }
   // The scanners and the terminals that the level's states can use. States
@@ -367,14 +447,7 @@ void Parser::Impl::scan(uint32_t p) {
     mask = st.scanners;
     usable = tables.lookaheads + size_t{st.usable} * words;
   } else {
-    usable_union.assign(words, 0);
-    for (GssNode* n = first; n; n = n->next_in_level) {
-      const StateInfo& st = tables.states[n->state];
-      mask |= st.scanners;
-      const uint64_t* bits = tables.lookaheads + size_t{st.usable} * words;
-      for (uint32_t w = 0; w < words; ++w) usable_union[w] |= bits[w];
-    }
-    usable = usable_union.data();
+    usable = union_of_level(first, mask);
   }
   for (uint32_t si = 0; mask; ++si, mask >>= 1) {
     if (!(mask & 1)) continue;
@@ -382,27 +455,39 @@ void Parser::Impl::scan(uint32_t p) {
     if (sc.transitions16) run_scanner(sc, sc.transitions16, p);
     else run_scanner(sc, sc.transitions, p);
   }
-  for (const Token& t : tokens)
-    if (std::find(lookahead.begin(), lookahead.end(), t.terminal) == lookahead.end())
-      lookahead.push_back(t.terminal);
+  for (const Token& t : tokens) {
+    const uint32_t word = t.terminal >> 6;
+    const uint64_t bit = uint64_t{1} << (t.terminal & 63);
+    auto same = std::find_if(lookahead.begin(), lookahead.end(), [&](const LookaheadWord& w) { return w.word == word; });
+    if (same == lookahead.end()) lookahead.push_back({word, bit});
+    else same->bits |= bit;
+  }
 }
 
 template <typename T>
 void Parser::Impl::run_scanner(const ScannerInfo& sc, const T* transitions, uint32_t p) {
-  auto wanted = [&](uint32_t t) { return (usable[t >> 6] >> (t & 63)) & 1; };
+  // Locals, so that the loop does not reload them after every push_back.
+  const uint64_t* const use = usable;
+  auto wanted = [use](uint32_t t) { return (use[t >> 6] >> (t & 63)) & 1; };
+  const uint8_t* const byte_class = sc.byte_class;
+  const uint32_t* const accept_at = sc.accept_at;
+  const uint16_t* const pool = sc.accept_pool;
+  const size_t nclasses = sc.nclasses;
+  const char* const text = input + p;
+  const uint32_t avail = length - p;
   uint32_t state = 1;
-  uint32_t prev_at = sc.accept_at[1];
+  uint32_t prev_at = accept_at[1];
   uint32_t len = 0;
-  while (p + len < length) {
-    uint32_t next = transitions[size_t{state} * sc.nclasses + sc.byte_class[static_cast<uint8_t>(input[p + len])]];
+  while (len < avail) {
+    uint32_t next = transitions[size_t{state} * nclasses + byte_class[static_cast<uint8_t>(text[len])]];
     if (!next) break;
     ++len;
-    uint32_t cur_at = sc.accept_at[next];
+    uint32_t cur_at = accept_at[next];
     // Terminals accepting at len-1 but not at len end a maximal run there.
     if (cur_at != prev_at && len > 1) {
-      const uint16_t* a = sc.accept_pool + prev_at + 1;
+      const uint16_t* a = pool + prev_at + 1;
       const uint16_t* a_end = a + a[-1];
-      const uint16_t* c = sc.accept_pool + cur_at + 1;
+      const uint16_t* c = pool + cur_at + 1;
       const uint16_t* c_end = c + c[-1];
       // Lists are long (a run of digits matches many expressions) and most
       // of their terminals are of no use here, so those are skipped first.
@@ -417,7 +502,7 @@ void Parser::Impl::run_scanner(const ScannerInfo& sc, const T* transitions, uint
   }
   charge_work(len + 1);
   if (len > 0) {
-    const uint16_t* a = sc.accept_pool + prev_at + 1;
+    const uint16_t* a = pool + prev_at + 1;
     for (const uint16_t* a_end = a + a[-1]; a != a_end; ++a)
       if (wanted(*a)) tokens.push_back({*a, len, nullptr});
   }
@@ -445,7 +530,7 @@ void Parser::Impl::process_level(uint32_t p) {
   for (size_t qi = 0; qi < queue.size(); ++qi) {
     GssNode* x = queue[qi];
     processed_count = qi + 1;
-    reduce_node(x, nullptr);
+    if (tables.states[x->state].reduce_count) reduce_node(x, nullptr);
     while (!pending.empty()) {
       PendingEdge pe = pending.back();
       pending.pop_back();
@@ -531,7 +616,7 @@ void Parser::Impl::reducer(GssNode* u, uint32_t parse_prod, SymNode** kids) {
     add_packed(sn, pi.production, out, n);
   }
   bool created;
-  GssNode* w = gss_node(target, level, created);
+  GssNode* w = current_node(target, created);
   if (!created) {
     for (Edge* e = w->edges; e; e = e->next) {
       charge_work(1);
@@ -552,21 +637,24 @@ void Parser::Impl::reducer(GssNode* u, uint32_t parse_prod, SymNode** kids) {
 }
 
 void Parser::Impl::shift_level(uint32_t p) {
+  // The level's nodes that shift at all, in level order, with their states'
+  // usable terminals: a superset of those they shift, so most pairs of token
+  // and node are ruled out without looking the shift up.
+  shifters.clear();
+  for (GssNode* x = level_head[p]; x; x = x->next_in_level) {
+    const StateInfo& st = tables.states[x->state];
+    if (st.shift_count) shifters.push_back({x, tables.lookaheads + size_t{st.usable} * tables.lookahead_words});
+  }
   for (Token& t : tokens) {
     uint32_t next = 0;
     bool next_known = false;
     const uint32_t word = t.terminal >> 6;
     const uint64_t bit = uint64_t{1} << (t.terminal & 63);
-    for (GssNode* x = level_head[p]; x; x = x->next_in_level) {
-      const StateInfo& st = tables.states[x->state];
-      // The state's usable terminals are a superset of those it shifts:
-      // most pairs are ruled out without searching the shift list.
-      if (!(tables.lookaheads[size_t{st.usable} * tables.lookahead_words + word] & bit)) continue;
-      const ShiftEntry* first = tables.shifts + st.shift_first;
-      const ShiftEntry* last = first + st.shift_count;
-      const ShiftEntry* it = std::lower_bound(first, last, t.terminal,
-                                              [](const ShiftEntry& e, uint32_t term) { return e.terminal < term; });
-      if (it == last || it->terminal != t.terminal) continue;
+    for (const Shifter& sh : shifters) {
+      if (!(sh.usable[word] & bit)) continue;
+      GssNode* x = sh.node;
+      const uint32_t target = shift_state(x->state, t.terminal);
+      if (target == 0xffffffffu) continue;
       if (!next_known) {
         next = skip_space(p + t.length);
         next_known = true;
@@ -588,7 +676,7 @@ void Parser::Impl::shift_level(uint32_t p) {
         t.node = n;
       }
       bool created;
-      GssNode* w = gss_node(it->target, next, created);
+      GssNode* w = gss_node(target, next, created);
       bool dup = false;
       for (Edge* e = w->edges; e && !dup; e = e->next) dup = e->to == x && e->label == t.node;
       if (dup) continue;

@@ -42,9 +42,15 @@ constexpr bool IsDroppedLead(char c) noexcept { return static_cast<signed char>(
 // A candidate is refused when its first "*", "_" or "#" is not the "#" of a
 // character reference ("&#").
 bool IsRefused(const std::string& text) noexcept {
-    const std::size_t at = text.find_first_of("*_#");
-    if (at == std::string::npos) return false;
-    return !(text[at] == '#' && at > 0 && text[at - 1] == '&');
+    // The first '*', '_' or '#' decides (a plain loop: find_first_of costs a
+    // memchr per character).
+    const std::size_t size = text.size();
+    for (std::size_t at = 0; at < size; ++at) {
+        const char c = text[at];
+        if (c == '*' || c == '_') return true;
+        if (c == '#') return !(at > 0 && text[at - 1] == '&');
+    }
+    return false;
 }
 
 }  // namespace

@@ -43,6 +43,14 @@ constexpr bool IsStrictlyAscending(const Row (&rows)[N]) noexcept {
     return true;
 }
 
+// a < b, byte-wise. Most steps of a binary search over names are decided by
+// the first byte, which is compared without calling memcmp.
+constexpr bool KeyLess(std::string_view a, std::string_view b) noexcept {
+    if (!a.empty() && !b.empty() && a.front() != b.front())
+        return static_cast<unsigned char>(a.front()) < static_cast<unsigned char>(b.front());
+    return a < b;
+}
+
 // The row whose key equals `key` exactly, or null. The table must be strictly
 // ascending by key; std::string_view compares bytes as unsigned values.
 template <class Row>
@@ -51,7 +59,7 @@ const Row* FindRow(TableView<Row> table, std::string_view key) noexcept {
     // digits sort before letters) is turned away without the search.
     if (table.size() == 0 || key < RowKey(table[0]) || RowKey(table[table.size() - 1]) < key) return nullptr;
     const Row* it = std::lower_bound(table.begin(), table.end(), key,
-                                     [](const Row& row, std::string_view k) { return RowKey(row) < k; });
+                                     [](const Row& row, std::string_view k) { return KeyLess(RowKey(row), k); });
     return (it != table.end() && RowKey(*it) == key) ? it : nullptr;
 }
 
