@@ -54,19 +54,26 @@ if [ "$need_install" = 1 ]; then
     googletest libboost1.74-dev nlohmann-json3-dev dpkg-dev xz-utils cmake ninja-build
 fi
 # 32-bit Wine comes from the i386 architecture. On a kernel that cannot run
-# 32-bit programs its packages' post-install scripts fail; then the i386
-# packages are removed again (so later apt-get runs are not left with broken
-# packages), the attempt is remembered, and the probe below reports the
-# 32-bit tests as not run.
+# 32-bit programs its packages' post-install scripts fail, and a mirror may
+# fail to serve the i386 lists; then the i386 packages are removed again (so
+# later apt-get runs are not left with broken packages), the architecture too
+# if this script added it (so later apt-get updates do not fetch its lists),
+# the attempt is remembered, and the probe below reports the 32-bit tests as
+# not run.
 wine32_tried="$cache/wine32-install-failed"
 if wants 32 && ! wine_skip_forced 32 && [ -z "${SMARTTAG_WINDOWS_BUILD_ONLY:-}" ] && ! dpkg -s wine32:i386 >/dev/null 2>&1 && [ ! -f "$wine32_tried" ]; then
   step "installing 32-bit Wine"
+  had_i386=0
+  dpkg --print-foreign-architectures | grep -qx i386 && had_i386=1
   if ! { as_root dpkg --add-architecture i386 && as_root apt-get update -q && apt_install wine32:i386; }; then
     echo "== windows-test: 32-bit Wine could not be installed; removing its half-installed i386 packages"
+    # No i386 package at all is no error (dpkg-query then exits 1).
     broken="$(dpkg-query -W -f '${db:Status-Abbrev} ${binary:Package}\n' '*:i386' 2>/dev/null |
-              awk '$1 != "ii" && $1 != "un" { print $2 }')"
+              awk '$1 != "ii" && $1 != "un" { print $2 }')" || true
     # shellcheck disable=SC2086
     as_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q wine32:i386 $broken || true
+    # dpkg refuses while any i386 package is still installed.
+    [ "$had_i386" = 1 ] || as_root dpkg --remove-architecture i386 || true
     mkdir -p "$cache" && touch "$wine32_tried"
   fi
 fi
