@@ -44,24 +44,11 @@ constexpr OLECHAR kReplacement = 0xFFFD;
 // Utf8ToWide replaces it. Returns how many of the bytes taken do not count as
 // a code point of the document: the continuation bytes.
 std::size_t DecodeSequence(const unsigned char* s, std::size_t n, std::size_t& i, OLECHAR* out, std::size_t& k) {
-    const unsigned char b = s[i];
-    std::size_t extra;
-    char32_t c, min;
-    if (b >= 0xC2 && b <= 0xDF) {
-        extra = 1, c = b & 0x1F, min = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        extra = 2, c = b & 0x0F, min = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        extra = 3, c = b & 0x07, min = 0x10000;
-    } else {
-        out[k++] = kReplacement;
-        ++i;
-        return IsContinuationByte(b) ? 1 : 0;
-    }
-    std::size_t j = 1;
-    for (; j <= extra && i + j < n && IsContinuationByte(s[i + j]); ++j) c = (c << 6) | (s[i + j] & 0x3F);
-    i += j;
-    if (j <= extra || c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+    const unsigned char lead = s[i];
+    char32_t c;
+    const std::size_t taken = smarttag::platform::DecodeUtf8Sequence(s, n, i, c);
+    i += taken;
+    if (c == smarttag::platform::kMalformedUtf8) {
         out[k++] = kReplacement;
     } else if (c >= 0x10000) {
         c -= 0x10000;
@@ -70,7 +57,8 @@ std::size_t DecodeSequence(const unsigned char* s, std::size_t n, std::size_t& i
     } else {
         out[k++] = OLECHAR(c);
     }
-    return j - 1;
+    // A lone byte is a continuation byte or a byte that starts nothing.
+    return taken == 1 ? (IsContinuationByte(lead) ? 1 : 0) : taken - 1;
 }
 
 // Appends the UTF-8 bytes [s, s + n) to `text` as UTF-16; returns the code

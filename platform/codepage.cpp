@@ -71,44 +71,24 @@ void AppendUtf8(std::string& out, char32_t c) {
 // Decodes UTF-8 into UTF-16. Returns false on the first malformed sequence
 // when `strict`, else replaces each one with U+FFFD.
 bool DecodeUtf8(const unsigned char* s, int n, bool strict, std::u16string& out) {
-    int i = 0;
-    while (i < n) {
-        const unsigned char b = s[i];
-        int extra;
+    const std::size_t size = n > 0 ? std::size_t(n) : 0;
+    for (std::size_t i = 0; i < size;) {
+        if (s[i] < 0x80) {
+            out += char16_t(s[i++]);
+            continue;
+        }
         char32_t c;
-        char32_t min;
-        if (b < 0x80) {
-            out += char16_t(b);
-            ++i;
-            continue;
-        } else if (b >= 0xC2 && b <= 0xDF) {
-            extra = 1, c = b & 0x1F, min = 0x80;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            extra = 2, c = b & 0x0F, min = 0x800;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            extra = 3, c = b & 0x07, min = 0x10000;
-        } else {
+        i += smarttag::platform::DecodeUtf8Sequence(s, size, i, c);
+        if (c == smarttag::platform::kMalformedUtf8) {
             if (strict) return false;
             out += kReplacement;
-            ++i;
-            continue;
-        }
-        int j = 1;
-        for (; j <= extra && i + j < n && (s[i + j] & 0xC0) == 0x80; ++j) c = (c << 6) | (s[i + j] & 0x3F);
-        if (j <= extra || c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            if (strict) return false;
-            out += kReplacement;
-            i += j;
-            continue;
-        }
-        if (c >= 0x10000) {
+        } else if (c >= 0x10000) {
             c -= 0x10000;
             out += char16_t(0xD800 + (c >> 10));
             out += char16_t(0xDC00 + (c & 0x3FF));
         } else {
             out += char16_t(c);
         }
-        i += j;
     }
     return true;
 }
