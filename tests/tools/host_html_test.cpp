@@ -20,10 +20,9 @@ namespace {
 using smarttag_test::HostRun;
 using smarttag_test::JsonLines;
 using smarttag_test::RunHost;
+using smarttag_test::Contains;
 using smarttag_test::ShellQuote;
 using smarttag_test::TempFile;
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 struct Mark {
     std::map<std::string, std::string> attributes;

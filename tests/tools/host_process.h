@@ -86,6 +86,8 @@ inline std::string ShellQuote(const std::string& argument) {
 #endif
 }
 
+inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
 // The shell's name for a file that swallows what is written to it.
 inline std::string NullDevice() {
 #if defined(_WIN32)

@@ -19,10 +19,9 @@ namespace fs = std::filesystem;
 using smarttag_test::HostRun;
 using smarttag_test::JsonLines;
 using smarttag_test::RunHost;
+using smarttag_test::Contains;
 using smarttag_test::ShellQuote;
 using smarttag_test::TempFile;
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -16,12 +16,11 @@
 
 namespace {
 
+using smarttag_test::Contains;
 using smarttag_test::HostRun;
 using smarttag_test::JsonLines;
 using smarttag_test::RunHost;
 using smarttag_test::TempFile;
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 TEST(SmarttagHostTest, ParagraphsAreJoinedLinesAndOffsetsAreUtf16) {
     // Paragraph 2 spans two CRLF lines; paragraph 3 holds a character outside
