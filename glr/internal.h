@@ -314,6 +314,20 @@ struct Parser::Impl {
   void reduce_node(GssNode* x, Edge* via);
   void paths(GssNode* v, uint32_t prod, uint32_t remaining, SymNode** kids, Edge* via, bool via_seen);
   inline void reducer(GssNode* u, uint32_t prod, SymNode** kids);
+  inline SymNode* reduced_node(const ParseProductionInfo& pi, uint32_t start, SymNode** kids);
+  // States whose one action is a single one-element reduction (no shift, no
+  // goto): fold[state] is that reduction's index in Tables::reduces, or
+  // kNoFold. A reduction into such a state goes straight on through it, so
+  // its stack node is never made (see reducer()).
+  static constexpr uint32_t kNoFold = 0xffffffffu;
+  std::unique_ptr<uint32_t[]> fold;
+  // Forest nodes that labelled the edge into a folded state's node, with the
+  // level: the edges a failed parse's report looks at (report_error()).
+  struct FoldedLabel {
+    uint32_t level;
+    SymNode* label;
+  };
+  std::vector<FoldedLabel> folded;
   void shift_level(uint32_t p);
   inline bool lookahead_allows(uint32_t la_set) const;
   inline SymNode* symnode(uint32_t sym, uint32_t start, uint32_t end);

@@ -75,6 +75,16 @@ Parser::Parser(const Tables& tables) : impl_(std::make_unique<Impl>(tables)) {
   for (uint32_t i = 0; i < tables.nparse_productions; ++i)
     longest_parse = std::max(longest_parse, tables.parse_productions[i].length);
   impl_->kids_buffer.resize(longest_parse);
+  impl_->fold.reset(new uint32_t[tables.nstates]);
+  for (uint32_t i = 0; i < tables.nstates; ++i) {
+    const StateInfo& st = tables.states[i];
+    uint32_t f = Impl::kNoFold;
+    if (st.shift_count == 0 && st.goto_count == 0 && st.reduce_count == 1) {
+      const uint32_t prod = tables.reduces[st.reduce_first].production;
+      if (prod != 0 && tables.parse_productions[prod].length == 1) f = st.reduce_first;
+    }
+    impl_->fold[i] = f;
+  }
   impl_->tree_kids.resize(longest);
 }
 
@@ -130,6 +140,7 @@ void Parser::Impl::reset() {
   root = nullptr;
   initial = nullptr;
   level_open = false;
+  folded.clear();
 }
 
 uint32_t Parser::Impl::skip_space(uint32_t p) const {
@@ -582,38 +593,62 @@ void Parser::Impl::paths(GssNode* v, uint32_t prod, uint32_t remaining, SymNode*
   }
 }
 
+// The forest node that parse production pi builds over [start, level) from
+// its parse children.
+SymNode* Parser::Impl::reduced_node(const ParseProductionInfo& pi, uint32_t start, SymNode** kids) {
+  SymNode* sn = symnode(pi.lhs, start, level);
+  if (pi.recipe_first == kNoRecipe) {
+    add_packed(sn, pi.production, kids, pi.length);
+    return sn;
+  }
+  // The production's children: the options it leaves out of the parse
+  // production are made here, present over their parse child, absent where
+  // the next parse child starts (or where the production ends).
+  const uint32_t n = tables.productions[pi.production].length;
+  const RecipeEntry* r = tables.recipes + pi.recipe_first;
+  SymNode** out = tree_kids.data();
+  for (uint32_t i = 0; i < n; ++i) {
+    switch (r[i].kind) {
+      case RecipeEntry::kChild:
+        out[i] = kids[r[i].kid];
+        break;
+      case RecipeEntry::kPresent:
+        out[i] = option_over(r[i].production, kids[r[i].kid]);
+        break;
+      default:
+        out[i] = absent_option(r[i].production, r[i].kid < pi.length ? kids[r[i].kid]->start : level);
+        break;
+    }
+  }
+  add_packed(sn, pi.production, out, n);
+  return sn;
+}
+
 void Parser::Impl::reducer(GssNode* u, uint32_t parse_prod, SymNode** kids) {
-  const ParseProductionInfo& pi = tables.parse_productions[parse_prod];
   if (parse_prod == 0) {
     if (u == initial && level == length) root = kids[0];
     return;
   }
-  uint32_t target = goto_state(u->state, pi.lhs);
+  const ParseProductionInfo* pi = &tables.parse_productions[parse_prod];
+  uint32_t target = goto_state(u->state, pi->lhs);
   if (target == 0xffffffffu) return;
-  SymNode* sn = symnode(pi.lhs, u->pos, level);
-  if (pi.recipe_first == kNoRecipe) {
-    add_packed(sn, pi.production, kids, pi.length);
-  } else {
-    // The production's children: the options it leaves out of the parse
-    // production are made here, present over their parse child, absent where
-    // the next parse child starts (or where the production ends).
-    const uint32_t n = tables.productions[pi.production].length;
-    const RecipeEntry* r = tables.recipes + pi.recipe_first;
-    SymNode** out = tree_kids.data();
-    for (uint32_t i = 0; i < n; ++i) {
-      switch (r[i].kind) {
-        case RecipeEntry::kChild:
-          out[i] = kids[r[i].kid];
-          break;
-        case RecipeEntry::kPresent:
-          out[i] = option_over(r[i].production, kids[r[i].kid]);
-          break;
-        default:
-          out[i] = absent_option(r[i].production, r[i].kid < pi.length ? kids[r[i].kid]->start : level);
-          break;
-      }
-    }
-    add_packed(sn, pi.production, out, n);
+  SymNode* sn = reduced_node(*pi, u->pos, kids);
+  // A target state whose one action is a one-element reduction is passed
+  // through: its node would have a single kind of edge, from u and labelled
+  // sn, and its one reduction would build the next node over sn and go to
+  // goto(u, that symbol). Nothing else can reach the node (the state has no
+  // shifts and no gotos, so no edge leads into it from this level), so
+  // skipping it changes neither the forest nor the other stack nodes. Where
+  // the lookahead rules that reduction out, the node would be a dead end.
+  for (uint32_t f = fold[target]; f != kNoFold; f = fold[target]) {
+    charge_work(2);  // the node's reduction and its one edge
+    folded.push_back({level, sn});
+    const ReduceEntry& re = tables.reduces[f];
+    if (!lookahead_allows(re.lookahead)) return;
+    pi = &tables.parse_productions[re.production];
+    target = goto_state(u->state, pi->lhs);
+    if (target == 0xffffffffu) return;
+    sn = reduced_node(*pi, u->pos, &sn);
   }
   bool created;
   GssNode* w = current_node(target, created);
@@ -703,13 +738,16 @@ void Parser::Impl::report_error(uint32_t furthest) {
     }
   err.column = static_cast<unsigned>(furthest - line_start + 1);
   // The widest non-empty node that ends where the parse stopped.
+  // Folded states' nodes were never made; their edges' labels are kept aside.
   SymNode* best = nullptr;
+  auto consider = [&best](SymNode* s) {
+    if (s->text_end == s->start) return;
+    if (!best || s->start < best->start || (s->start == best->start && s->symbol < best->symbol)) best = s;
+  };
   for (GssNode* n = level_head[furthest]; n; n = n->next_in_level)
-    for (Edge* e = n->edges; e; e = e->next) {
-      SymNode* s = e->label;
-      if (s->text_end == s->start) continue;
-      if (!best || s->start < best->start || (s->start == best->start && s->symbol < best->symbol)) best = s;
-    }
+    for (Edge* e = n->edges; e; e = e->next) consider(e->label);
+  for (const FoldedLabel& f : folded)
+    if (f.level == furthest) consider(f.label);
   if (best) {
     err.has_after = true;
     err.after = std::string_view(input + best->start, best->text_end - best->start);
