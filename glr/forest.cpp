@@ -32,7 +32,10 @@
 // actions see: a group, option or repetition node has each child that is an
 // option or repetition replaced by that child's own children (recursively, as
 // those are flattened already); rule nodes keep one child per element.
-// Actions run children first.
+// A node's action runs as soon as its children are copied, so actions run
+// children first, in the order of a walk of the finished tree: an option or
+// repetition dropped from a child list has no action of its own, and its
+// children's actions have run by then as they would have in their new place.
 #include <algorithm>
 
 #include "glr/internal.h"
@@ -214,6 +217,7 @@ TreeNode* Parser::Impl::materialize(SymNode* n, unsigned depth) {
     t->child_count = a->nkids;
     t->children = arena.array<TreeNode*>(a->nkids);
     for (uint32_t k = 0; k < a->nkids; ++k) t->children[k] = materialize(a->kids[k], depth + 1);
+    run_action(t);
     return t;
   }
   size_t base = scratch.size();
@@ -229,16 +233,15 @@ TreeNode* Parser::Impl::materialize(SymNode* n, unsigned depth) {
   t->children = arena.array<TreeNode*>(t->child_count);
   std::copy(scratch.begin() + static_cast<std::ptrdiff_t>(base), scratch.end(), t->children);
   scratch.resize(base);
+  run_action(t);
   return t;
 }
 
-void Parser::Impl::run_actions(TreeNode* n, ActionContext& ctx, unsigned depth) {
-  for (uint32_t k = 0; k < n->child_count; ++k) run_actions(n->children[k], ctx, depth + 1);
-  if (n->production == kNoProduction) return;
-  uint32_t id = tables.productions[n->production].action;
-  if (!id) return;
-  ctx.node_ = n;
-  tables.actions[id](ctx);
+void Parser::Impl::run_action(TreeNode* t) {
+  if (uint32_t id = tables.productions[t->production].action) {
+    actions_ctx->node_ = t;
+    tables.actions[id](*actions_ctx);
+  }
 }
 
 void Parser::Impl::release_tree() {

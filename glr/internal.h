@@ -363,7 +363,8 @@ struct Parser::Impl {
   void collect(SymNode* n, Packed* p, std::vector<ReadingNode>& out, uint32_t SymNode::*mark, uint32_t stamp,
                uint32_t SymNode::*other, uint32_t prune_stamp);
   TreeNode* materialize(SymNode* n, unsigned depth);
-  void run_actions(TreeNode* n, ActionContext& ctx, unsigned depth);
+  inline void run_action(TreeNode* t);
+  ActionContext* actions_ctx = nullptr;  // materialize() runs the actions through it
   void release_tree();
 };
 

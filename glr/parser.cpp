@@ -180,15 +180,19 @@ bool Parser::Impl::run(const char* in, size_t len) {
       report_error(furthest);
       return false;
     }
-    tree = materialize(root, 0);
   } catch (BudgetExceeded&) {
     exceeded = true;
-    tree = nullptr;
     return false;
   }
+  // The chosen tree is copied out and its actions run in the same walk.
   ActionContext ctx(self, input, globals);
+  actions_ctx = &ctx;
   try {
-    run_actions(tree, ctx, 0);
+    tree = materialize(root, 0);
+  } catch (BudgetExceeded&) {
+    release_tree();
+    exceeded = true;
+    return false;
   } catch (...) {
     release_tree();
     throw;

@@ -53,7 +53,11 @@ struct Ambiguity {
 };
 
 // Caps on one parse. Reaching any of them fails the parse (budget_exceeded()
-// reports it); it never crashes or runs on.
+// reports it); it never crashes or runs on. The chosen tree is built and its
+// actions run in one pass, so a limit reached while the tree is built (its
+// depth, or the work of deciding ambiguous nodes) can leave some actions run:
+// whatever they wrote to the globals belongs to a failed parse. Their node
+// values are released through the free-node hook.
 struct Limits {
   size_t max_input = size_t{1} << 20;     // bytes (at most 4 MiB - 1)
   size_t max_gss_nodes = 200000;          // stack nodes
