@@ -54,6 +54,14 @@ TEST(ParseCitation, SyntaxErrorGivesOneLineWithPositionAndLastNode) {
     const Result empty = Parse("");
     EXPECT_FALSE(empty.ok);
     EXPECT_EQ(empty.error, "1:1 syntax error\n");
+
+    // The widest node ending where the parse stopped is the reporter name
+    // with its series, "ohio app. 3d", and not the series alone: the engine
+    // passes straight through the stack states that only reduce one symbol to
+    // another, and the names built there still count for the report.
+    const Result cut = Parse("42 ohio app. 3d-128");
+    EXPECT_FALSE(cut.ok);
+    EXPECT_EQ(cut.error, "1:16 syntax error after ohio app. 3d\n");
 }
 
 TEST(ParseCitation, RefusingActionsFailTheParseWithTheirMessage) {
