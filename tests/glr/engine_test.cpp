@@ -364,6 +364,20 @@ TEST(Limits, PathologicalInputsStopAtTheDefaultLimits) {
   EXPECT_FALSE(h.run(deep).ok);
   EXPECT_TRUE(h.parser.budget_exceeded());
   EXPECT_EQ(h.run("[ y x x ]").value, "((yx)x)");
+
+  // Here the limit is reached in the repetition after `head` has been built,
+  // its action run and its value made: the failed parse releases that value
+  // itself, before any later parse.
+  std::string wide = "< h";
+  for (int i = 0; i < 3000; ++i) wide += " x";
+  wide += " ; t >";
+  auto& c = glrtest::counts();
+  const long made = c.made;
+  EXPECT_FALSE(h.parser.parse(wide.data(), wide.size()));
+  EXPECT_TRUE(h.parser.budget_exceeded());
+  EXPECT_GT(c.made, made);
+  EXPECT_EQ(c.made, c.freed);
+  EXPECT_EQ(h.run("< h ; t >").value, "H t");
 }
 
 TEST(Limits, ArbitraryBytesNeverBreakTheParser) {
