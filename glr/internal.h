@@ -266,11 +266,32 @@ struct Parser::Impl {
     static constexpr uint32_t kMaxSets = 8;
     uint32_t count = 0;  // 0: empty
     uint32_t ids[kMaxSets] = {};
+    uint32_t id = 0;  // usable_id while the slot holds this union
     std::vector<uint64_t> bits;
   };
   static constexpr size_t kUnionCacheSize = 64;
   std::unique_ptr<UnionSlot[]> union_cache{new UnionSlot[kUnionCacheSize]};
   const uint64_t* usable = nullptr;    // terminals the current level's states can use
+  // Names `usable` for the accept-list cache below: the lookahead set's index
+  // for one state's set, kUnionId | a number given to a union when it is
+  // made, kNoUsableId for a union that is not kept.
+  static constexpr uint32_t kUnionId = 0x80000000u, kNoUsableId = 0xffffffffu;
+  uint32_t usable_id = kNoUsableId;
+  uint32_t union_number = 0;
+  // A scanner's accept lists cut down to the terminals in `usable`, in the
+  // pool's form (a count, then the terminals in ascending order). Lists are
+  // long (a run of digits matches many expressions) and few of their
+  // terminals are of use at a level, so the scanner walks these instead.
+  // Kept across parses, like the tables they are made from.
+  struct AcceptSlot {
+    static constexpr uint32_t kMaxTerminals = 7;
+    uint32_t scanner = 0xffffffffu, at = 0, usable_id = 0;
+    bool fits = false;  // false: more than kMaxTerminals, walk the pool's list
+    uint16_t list[1 + kMaxTerminals] = {};
+  };
+  static constexpr size_t kAcceptCacheSize = 512;
+  std::unique_ptr<AcceptSlot[]> accept_cache{new AcceptSlot[kAcceptCacheSize]};
+  inline const uint16_t* usable_accepts(uint32_t scanner, const uint16_t* pool, uint32_t at);
   std::vector<SymNode*> kids_buffer;   // children of the reduction being made (parse production)
   std::vector<SymNode*> tree_kids;     // the same as the production's children, options made
   uint32_t level = 0;
@@ -309,7 +330,7 @@ struct Parser::Impl {
   void scan(uint32_t p);
   const uint64_t* union_of_level(GssNode* first, uint64_t& mask);
   template <typename T>
-  void run_scanner(const ScannerInfo& sc, const T* transitions, uint32_t p);
+  void run_scanner(uint32_t scanner, const T* transitions, uint32_t p);
   void process_level(uint32_t p);
   void reduce_node(GssNode* x, Edge* via);
   void paths(GssNode* v, uint32_t prod, uint32_t remaining, SymNode** kids, Edge* via, bool via_seen);

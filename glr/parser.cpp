@@ -428,9 +428,13 @@ const uint64_t* Parser::Impl::union_of_level(GssNode* first, uint64_t& mask) {
     hash = (hash + st.usable) * 0x9e3779b97f4a7c15ULL;
   }
   UnionSlot* slot = nullptr;
+  usable_id = kNoUsableId;
   if (count <= UnionSlot::kMaxSets) {
     slot = &union_cache[(hash >> 58) & (kUnionCacheSize - 1)];
-    if (slot->count == count && std::equal(ids, ids + count, slot->ids)) return slot->bits.data();
+    if (slot->count == count && std::equal(ids, ids + count, slot->ids)) {
+      usable_id = slot->id;
+      return slot->bits.data();
+    }
   }
   usable_union.assign(words, 0);
   for (GssNode* n = first; n; n = n->next_in_level) {
@@ -438,10 +442,43 @@ const uint64_t* Parser::Impl::union_of_level(GssNode* first, uint64_t& mask) {
     for (uint32_t w = 0; w < words; ++w) usable_union[w] |= bits[w];
   }
   if (!slot) return usable_union.data();
+  if (++union_number == kUnionId) {
+    // Numbers are about to repeat: forget the unions numbered so far and the
+    // lists cut down by them.
+    for (size_t i = 0; i < kAcceptCacheSize; ++i) accept_cache[i].scanner = 0xffffffffu;
+    for (size_t i = 0; i < kUnionCacheSize; ++i) union_cache[i].count = 0;
+    union_number = 1;
+  }
   slot->count = count;
   std::copy(ids, ids + count, slot->ids);
   slot->bits = usable_union;
+  slot->id = usable_id = kUnionId | union_number;
   return slot->bits.data();
+}
+
+// The accept list at offset `at` of scanner `scanner`'s pool, cut down to the
+// terminals in `usable` where that is kept, else the pool's own list.
+const uint16_t* Parser::Impl::usable_accepts(uint32_t scanner, const uint16_t* pool, uint32_t at) {
+  if (usable_id == kNoUsableId) return pool + at;
+  AcceptSlot& slot = accept_cache[(at * 0x9e3779b1u + usable_id * 0x85ebca6bu + scanner) & (kAcceptCacheSize - 1)];
+  if (slot.at != at || slot.usable_id != usable_id || slot.scanner != scanner) {
+    slot.scanner = scanner;
+    slot.at = at;
+    slot.usable_id = usable_id;
+    uint32_t n = 0;
+    const uint16_t* a = pool + at + 1;
+    for (const uint16_t* a_end = a + a[-1]; a != a_end; ++a) {
+      if (!((usable[*a >> 6] >> (*a & 63)) & 1)) continue;
+      if (n == AcceptSlot::kMaxTerminals) {
+        n = AcceptSlot::kMaxTerminals + 1;
+        break;
+      }
+      slot.list[1 + n++] = *a;
+    }
+    slot.fits = n <= AcceptSlot::kMaxTerminals;
+    slot.list[0] = static_cast<uint16_t>(n);
+  }
+  return slot.fits ? slot.list : pool + at;
 }
 
 void Parser::Impl::scan(uint32_t p) {
@@ -461,14 +498,15 @@ void Parser::Impl::scan(uint32_t p) {
     const StateInfo& st = tables.states[first->state];
     mask = st.scanners;
     usable = tables.lookaheads + size_t{st.usable} * words;
+    usable_id = st.usable;
   } else {
     usable = union_of_level(first, mask);
   }
   for (uint32_t si = 0; mask; ++si, mask >>= 1) {
     if (!(mask & 1)) continue;
     const ScannerInfo& sc = tables.scanners[si];
-    if (sc.transitions16) run_scanner(sc, sc.transitions16, p);
-    else run_scanner(sc, sc.transitions, p);
+    if (sc.transitions16) run_scanner(si, sc.transitions16, p);
+    else run_scanner(si, sc.transitions, p);
   }
   for (const Token& t : tokens) {
     const uint32_t word = t.terminal >> 6;
@@ -480,7 +518,8 @@ void Parser::Impl::scan(uint32_t p) {
 }
 
 template <typename T>
-void Parser::Impl::run_scanner(const ScannerInfo& sc, const T* transitions, uint32_t p) {
+void Parser::Impl::run_scanner(uint32_t scanner, const T* transitions, uint32_t p) {
+  const ScannerInfo& sc = tables.scanners[scanner];
   // Locals, so that the loop does not reload them after every push_back.
   const uint64_t* const use = usable;
   auto wanted = [use](uint32_t t) { return (use[t >> 6] >> (t & 63)) & 1; };
@@ -500,12 +539,12 @@ void Parser::Impl::run_scanner(const ScannerInfo& sc, const T* transitions, uint
     uint32_t cur_at = accept_at[next];
     // Terminals accepting at len-1 but not at len end a maximal run there.
     if (cur_at != prev_at && len > 1) {
-      const uint16_t* a = pool + prev_at + 1;
+      const uint16_t* a = usable_accepts(scanner, pool, prev_at) + 1;
       const uint16_t* a_end = a + a[-1];
-      const uint16_t* c = pool + cur_at + 1;
+      const uint16_t* c = usable_accepts(scanner, pool, cur_at) + 1;
       const uint16_t* c_end = c + c[-1];
-      // Lists are long (a run of digits matches many expressions) and most
-      // of their terminals are of no use here, so those are skipped first.
+      // Terminals of no use here are skipped first (the pool's own lists
+      // still hold them).
       for (; a != a_end; ++a) {
         if (!wanted(*a)) continue;
         while (c != c_end && *c < *a) ++c;
@@ -517,7 +556,7 @@ void Parser::Impl::run_scanner(const ScannerInfo& sc, const T* transitions, uint
   }
   charge_work(len + 1);
   if (len > 0) {
-    const uint16_t* a = pool + prev_at + 1;
+    const uint16_t* a = usable_accepts(scanner, pool, prev_at) + 1;
     for (const uint16_t* a_end = a + a[-1]; a != a_end; ++a)
       if (wanted(*a)) tokens.push_back({*a, len, nullptr});
   }
