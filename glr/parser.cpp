@@ -19,6 +19,9 @@
 //     optional elements expanded (glr/tables.h): the option nodes among the
 //     children are made by the reduction, one per option and span, as the
 //     options' own reductions would have made them.
+//     A stack state whose one action is a one-element reduction is passed
+//     through: its node is not made, and the reduction into it goes on with
+//     the next one at once (see reducer()).
 //     When a reduction adds an edge to a node whose reductions have already
 //     run, those reductions are redone for the paths through the new edge
 //     only (the Farshi/Rekers correction that makes empty productions and
