@@ -342,8 +342,9 @@ struct Parser::Impl {
   // its stack node is never made (see reducer()).
   static constexpr uint32_t kNoFold = 0xffffffffu;
   std::unique_ptr<uint32_t[]> fold;
-  // Forest nodes that labelled the edge into a folded state's node, with the
-  // level: the edges a failed parse's report looks at (report_error()).
+  // Forest nodes that labelled the edge into a folded state's node at the
+  // level being processed: edges a failed parse's report looks at
+  // (report_error()), which is always about the last level processed.
   struct FoldedLabel {
     uint32_t level;
     SymNode* label;

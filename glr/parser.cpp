@@ -567,6 +567,7 @@ void Parser::Impl::run_scanner(uint32_t scanner, const T* transitions, uint32_t 
 
 void Parser::Impl::process_level(uint32_t p) {
   level = p;
+  folded.clear();  // only the last level's are ever reported
   if (++level_stamp == 0) {
     std::fill(state_stamp.get(), state_stamp.get() + tables.nstates, 0);
     std::fill(sym_stamp.get(), sym_stamp.get() + tables.nsymbols, 0);
